@@ -42,6 +42,29 @@ struct SimCamera {
 
     // The settings request bytes last applied (the whole 320-byte block), for tests.
     std::vector<uint8_t> lastSetBlock;
+
+    // Web side (tools/camsim/web). Texts of the get_status.cgi reply besides the version.
+    std::string appVersion = "2.4.10.1";
+    std::string paramsMd5 = "0f1e2d3c4b5a69788796a5b4c3d2e1f0";
+    std::string oemId = "0";
+    // Versions after an accepted firmware (web UI) upgrade; empty: the current one with
+    // its last number raised by 1.
+    std::string newVersion;
+    std::string newAppVersion;
+    int restartMs = 3000;    // silent, connections refused, after an accepted upgrade
+    std::string dhcpNextIp;  // where a DHCP camera comes back; empty: a fresh address
+    int webFault = 0;        // camsim::WebFault (web/web_servers.h)
+    int faultChunks = 3;     // pieces of a chunked reply
+    int faultDelayMs = 100;  // pause before each further piece
+
+    // What the web server saw, for tests.
+    std::string uploadCgi;         // CGI of the last accepted upload
+    std::string uploadName;        // its part header's file name
+    uint64_t uploadSize = 0;       // its file bytes
+    std::string uploadMd5;         // their MD5, lower-case hex
+    std::string uploadContentMd5;  // the request's Content-Md5 header
+    std::vector<std::string> downloadOrders;  // "server=S&port=P&file=F", in arrival order
+    int restarts = 0;
 };
 
 // Builds a CameraParams from a camera's state, exactly as its search reply carries it.
