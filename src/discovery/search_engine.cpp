@@ -79,9 +79,13 @@ int COstrel::initsocket() {
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = inet_addr(ip.c_str());
     local.sin_port = htons(DISCOVERY_PC_PORT);
-    if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    // A text that is no address parses as INADDR_NONE, which this system would let a
+    // socket bind to (it is the broadcast address): refuse it, so that no adapter
+    // address means no socket, as on every platform.
+    bool parsed = local.sin_addr.s_addr != INADDR_NONE;
+    if (!parsed || ::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         local.sin_port = 0;
-        if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        if (!parsed || ::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
             zv::CloseSocket(s);
             return 0;
         }

@@ -67,6 +67,10 @@ struct SimCamera {
     int restarts = 0;
 };
 
+// The loopback address of camera number index (0-based): 127.0.10.1 ... 127.0.10.254,
+// then 127.0.11.1 ...
+std::string AddressOf(size_t index);
+
 // Builds a CameraParams from a camera's state, exactly as its search reply carries it.
 CameraParams ParamsOf(const SimCamera& cam);
 
