@@ -59,9 +59,11 @@ int CUpgradeHandle::InitUpgradeThread() {
     TraceOut("\r\n---InitUpgradeThread---begin---");
     if (m_hThread.joinable()) return 0;
     m_bExit = 0;
+    m_bRunning = true;
     try {
         m_hThread = std::thread(&CUpgradeHandle::ThreadUpgrade, this);
     } catch (...) {
+        m_bRunning = false;
         return 0;
     }
     TraceOut("\r\n---InitUpgradeThread---end-----");
@@ -122,6 +124,7 @@ void CUpgradeHandle::ThreadUpgrade(CUpgradeHandle* self) {
     self->ProcessUpgrade();
     TraceOut("\r\n---break ProcessUpgrade---");
     TraceOut("\r\n---exit ThreadUpgrade---");
+    self->m_bRunning = false;
 }
 
 void CUpgradeHandle::ExecuteRequest(CgiRequest& req, const std::string& cgiPath, bool hasQuery) {

@@ -36,6 +36,8 @@ public:
     void ReleaseUpgradeThread();
     // Makes the running request fail promptly and every wait of the worker end.
     void AbortRequest();
+    // True from InitUpgradeThread until the job has ended (by itself or aborted).
+    bool IsJobRunning() const { return m_bRunning.load(); }
     // Clears the transport's stop flag before a new job.
     void ClearStop() { m_cgi.m_CgiSock.m_bStop = 0; }
 
@@ -95,6 +97,7 @@ private:
     void SetStatus(int32_t status) { m_nStatus = status; }
     int RunUpload(CgiRequest& req, const char* cgiPath, const char* file, size_t fileWidth);
 
+    std::atomic<bool> m_bRunning{false};
     std::string m_strCatalogueHost;
     UpgradeTarget m_target{};  // under m_lock
     int32_t m_nTicks = 0;      // under m_lock
