@@ -336,7 +336,7 @@ int CCgiSock::SendCgiCmd_DownloadFile(const std::string& url, int timeout, char*
             if (copy) std::memcpy(buffer + pos, data, copy);
             pos += copy;
             if (bufferSize) buffer[pos] = 0;
-            if (copy < dataLen) cut = true;
+            if (bufferSize && copy < dataLen) cut = true;  // no buffer: nothing wanted
             total += static_cast<long long>(dataLen);
             if (total == contentLen) {
                 if (cut) {

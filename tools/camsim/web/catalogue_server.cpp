@@ -40,9 +40,9 @@ void CatalogueServer::AddFleet(Fleet& fleet) {
     }
 }
 
-void CatalogueServer::SetFault(int fault, int chunks, int delayMs) {
+void CatalogueServer::SetFault(int fault, int chunks, int delayMs, int shortBytes) {
     std::lock_guard<std::mutex> lk(m_mu);
-    m_fault = {fault, chunks, delayMs};
+    m_fault = {fault, chunks, delayMs, shortBytes};
 }
 
 bool CatalogueServer::Start() {

@@ -27,7 +27,7 @@ public:
     // One entry per version in the fleet: NextVersion of it, fetched from this server's
     // address; every second entry with bare keys.
     void AddFleet(Fleet& fleet);
-    void SetFault(int fault, int chunks = 3, int delayMs = 100);
+    void SetFault(int fault, int chunks = 3, int delayMs = 100, int shortBytes = 164);
 
     bool Start();
     void Stop();

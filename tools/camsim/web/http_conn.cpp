@@ -135,7 +135,7 @@ void SendReply(int fd, int status, const std::string& contentType, const std::st
     head += "Connection: close\r\n\r\n";
     switch (f.fault) {
         case kFaultShortReply: {
-            std::string all = (head + body).substr(0, 164);
+            std::string all = (head + body).substr(0, static_cast<size_t>(f.shortBytes));
             SendAll(fd, all.data(), all.size());
             return;
         }

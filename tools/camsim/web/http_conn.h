@@ -12,7 +12,7 @@ namespace camsim {
 // Ways a simulated server can misbehave (SimCamera::webFault, CatalogueServer::SetFault).
 enum WebFault {
     kFaultNone = 0,
-    kFaultShortReply,      // the reply is cut to its first 164 bytes
+    kFaultShortReply,      // the reply is cut to its first shortBytes (164) bytes
     kFaultNoLength,        // no Content-Length header; the connection end marks the body end
     kFaultChunked,         // reply in several pieces with a pause before each further one
     kFaultLargeBody,       // body padded past 10 KiB
@@ -25,6 +25,7 @@ struct FaultSpec {
     int fault = kFaultNone;
     int chunks = 3;
     int delayMs = 100;
+    int shortBytes = 164;  // length a kFaultShortReply reply is cut to
 };
 
 struct HttpRequest {

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 
 #include <cctype>
+#include <cstdlib>
 
 #include "web/md5.h"
 
@@ -111,12 +112,22 @@ void WebServers::Serve(int index, int fd) {
     std::string cgi = req.path.empty() ? "" : req.path.substr(1);
     SimCamera cam = m_fleet.With([&](std::vector<SimCamera>& cams) { return cams[index]; });
     FaultSpec fault = FaultOf(cam);
+    auto upload = cgi == "upgrade_firmware.cgi" || cgi == "upgrade_htmls.cgi";
+    if (fault.fault == kFaultSilent) {
+        // Takes the request (an upload's whole body too), then neither acts nor answers.
+        if (upload) {
+            uint64_t n = std::strtoull(req.headers["content-length"].c_str(), nullptr, 10);
+            ReadBody(fd, req, n, [](const char*, size_t) {});
+        }
+        WaitPeerClose(fd, stopping);
+        return;
+    }
     bool restart = false;
     std::string body;
     int status = 200;
     if (cgi == "get_status.cgi") {
         body = Authorised(cam, q, true) ? StatusBody(cam) : kAuthFailed;
-    } else if (cgi == "upgrade_firmware.cgi" || cgi == "upgrade_htmls.cgi") {
+    } else if (upload) {
         HandleUpload(index, fd, req, cgi, Authorised(cam, q, false), fault);
         return;
     } else if (cgi == "auto_download_file.cgi") {
@@ -138,7 +149,6 @@ void WebServers::Serve(int index, int fd) {
         body = "<html><body>404 Not Found</body></html>\r\n";
     }
     SendReply(fd, status, kText, body, fault, stopping);
-    if (fault.fault == kFaultSilent) WaitPeerClose(fd, stopping);
     if (restart) Restart(index);
 }
 
@@ -196,7 +206,6 @@ void WebServers::HandleUpload(int index, int fd, HttpRequest& req, const std::st
             c.newAppVersion = NextVersion(c.appVersion);
     });
     SendReply(fd, 200, kText, kOk, fault, stopping);
-    if (fault.fault == kFaultSilent) WaitPeerClose(fd, stopping);
     Restart(index);
 }
 
