@@ -66,8 +66,8 @@ int COstrel::initsocket() {
     SetOpt(s, SOL_SOCKET, SO_BROADCAST, 1);
     // SO_RCVBUF is capped by the system limit; the forced variant (allowed to root)
     // goes past it. Neither result matters: the socket works with whatever it got.
-    SetOpt(s, SOL_SOCKET, SO_RCVBUF, kRecvBufferBytes);
-    SetOpt(s, SOL_SOCKET, SO_RCVBUFFORCE, kRecvBufferBytes);
+    SetOpt(s, SOL_SOCKET, SO_RCVBUF, m_nRecvBufferBytes);
+    SetOpt(s, SOL_SOCKET, SO_RCVBUFFORCE, m_nRecvBufferBytes);
     SetTimeout(s, SO_SNDTIMEO, 2000);
     SetTimeout(s, SO_RCVTIMEO, 1000);
 

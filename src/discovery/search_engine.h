@@ -31,6 +31,8 @@ public:
     // Receive buffer asked for on the socket; large, so a burst of replies from many
     // cameras fits while the listener drains it.
     static constexpr int kRecvBufferBytes = 4 * 1024 * 1024;
+    // What initsocket asks for; set before the first search (benchmarks compare sizes).
+    int m_nRecvBufferBytes = kRecvBufferBytes;
 
     // Members are public as the owner's stop sequence reads and clears them. Every one
     // that two threads touch is atomic.

@@ -220,7 +220,9 @@ TEST(EngineLifecycle, CloseWithoutStartResetsAndStopEndsTheListenerPromptly) {
         e.SetBindIPAddr(L"127.0.0.1");
         ASSERT_EQ(e.OpenListenThread(Collector::Callback, &c), 1);
         EXPECT_EQ(e.OpenListenThread(Collector::Callback, &c), 0);  // one listener only
-        if (withSocket) ASSERT_EQ(e.SearchOnce(), 0);
+        if (withSocket) {
+            ASSERT_EQ(e.SearchOnce(), 0);
+        }
         auto t0 = std::chrono::steady_clock::now();
         e.CloseListenThread();
         auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(

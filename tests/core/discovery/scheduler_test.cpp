@@ -238,7 +238,9 @@ TEST_F(SchedulerTest, UnusableSocketReportsResult1Every2sAndNeverPrunes) {
     ASSERT_EQ(r.size(), 4u);  // 0, 2000, 4000, 6000
     for (size_t i = 0; i < r.size(); ++i) {
         EXPECT_EQ(r[i].w, 1u);
-        if (i) EXPECT_NEAR(double(r[i].tick - r[i - 1].tick), 2000.0, 150.0);
+        if (i > 0) {
+            EXPECT_NEAR(double(r[i].tick - r[i - 1].tick), 2000.0, 150.0);
+        }
     }
     EXPECT_TRUE(sink.Of(WM_SEARCH_PRUNE).empty());
     EXPECT_TRUE(cap.Items().empty());
