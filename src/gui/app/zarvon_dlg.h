@@ -56,6 +56,9 @@ public:
     // text ("%02X:..") equals strMac exactly; 0 when none matches or the list is busy.
     int FindCameraByMac(std::wstring_view strMac, std::wstring& strIP, int& nPort);
 
+    // Ends the window: the search stops and the pages go before the dialog ends.
+    void done(int r) override;
+
     // System command nID (16-31 open the About box); true when it was handled here.
     bool OnSysCommand(int nID);
     // The window's system-menu items, offered as the background's context menu where the
@@ -91,7 +94,6 @@ protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
-    void done(int r) override;
 
 private:
     void OnInitDialog();
