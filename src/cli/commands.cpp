@@ -180,8 +180,10 @@ int SendAndWait(CSearchSession& session, const CameraEntry& entry, double dTimeo
             PrintError(LoadStrId(122));
             return EXIT_FAILED;
         default:
+            wchar_t secs[32];
+            std::swprintf(secs, 32, L"%g", dTimeout);
             PrintError(L"no answer from camera " + MacText(entry.params.byMacAddr) + L" within " +
-                       std::to_wstring(static_cast<int>(dTimeout)) + L" s");
+                       secs + L" s");
             return EXIT_FAILED;
     }
 }

@@ -1,0 +1,15 @@
+// Runs zarvon-cli as a child process with a given environment and standard input, and
+// collects its exit code and both outputs.
+#pragma once
+#include <string>
+#include <vector>
+
+struct CliRun {
+    int nExit = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+// env entries are "NAME=value"; the child gets only these (and nothing else).
+CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+              const std::string& strStdin = "");
