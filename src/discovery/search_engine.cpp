@@ -47,7 +47,7 @@ void COstrel::WakeListener() {
     [[maybe_unused]] ssize_t r = ::write(m_wakeFd, &one, sizeof one);
 }
 
-void COstrel::CloseSocket() {
+void COstrel::CloseSocketLocked() {
     m_bSockInit = 0;
     m_fdRead = zv::kNoSocket;
     WakeListener();
@@ -58,8 +58,14 @@ void COstrel::CloseSocket() {
     if (s != zv::kNoSocket) zv::CloseSocket(s);
 }
 
+void COstrel::DropSocket() {
+    std::lock_guard<std::mutex> lk(m_sockMu);
+    CloseSocketLocked();
+}
+
 int COstrel::initsocket() {
-    if (m_sock != zv::kNoSocket) CloseSocket();
+    std::lock_guard<std::mutex> lk(m_sockMu);
+    if (m_sock != zv::kNoSocket) CloseSocketLocked();
 
     zv::socket_t s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (s == zv::kNoSocket) return 0;
@@ -104,11 +110,12 @@ int COstrel::initsocket() {
 }
 
 void COstrel::uninitsocket() {
-    CloseSocket();
+    DropSocket();
     TraceOut("\n uninitsocket");
 }
 
 int COstrel::SendDatagram(const uint8_t* data, size_t len) {
+    std::lock_guard<std::mutex> lk(m_sockMu);
     zv::socket_t s = m_sock;
     if (s == zv::kNoSocket) return 0;
     size_t sent = 0;
@@ -134,7 +141,7 @@ int COstrel::SendSetParams(const CameraParams& params) {
 int COstrel::SearchOnce() {
     if (m_bSearchOk == 0) {
         if (!initsocket()) {
-            CloseSocket();
+            DropSocket();
             m_bSearchOk = 0;
             TraceOut("\n uninitsocket");
             return 1;
@@ -145,7 +152,7 @@ int COstrel::SearchOnce() {
             return 2;
         }
     } else if (!SendSearch()) {
-        CloseSocket();
+        DropSocket();
         m_bSearchOk = 0;
         TraceOut("\n uninitsocket");
         return 2;
@@ -233,7 +240,7 @@ void COstrel::CloseListenThread() {
         m_hThread.join();
     }
     TraceOut("\n CloseListenThread");
-    CloseSocket();
+    DropSocket();
     TraceOut("\n uninitsocket");
     m_pfnCallback = nullptr;
     m_bSearchOk = 0;

@@ -3,6 +3,7 @@
 // reply into a callback. It never touches a window.
 #pragma once
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -57,10 +58,14 @@ private:
     void HandleReadable(zv::socket_t s);
     int SendDatagram(const uint8_t* data, size_t len);
     // Closes m_sock once the listener is out of its wait on it, so the descriptor is
-    // never closed (and possibly reused) under a running poll or receive.
-    void CloseSocket();
+    // never closed (and possibly reused) under a running poll or receive. Needs m_sockMu.
+    void CloseSocketLocked();
+    void DropSocket();  // CloseSocketLocked under the lock
     void WakeListener();
 
+    // Socket set-up, sends and closes exclude each other, so a close from the UI thread's
+    // stop sequence can never meet a send of the scheduler on a dying descriptor.
+    std::mutex m_sockMu;
     int m_wakeFd = -1;                    // eventfd that ends the listener's wait
     std::atomic<bool> m_bInWait{false};  // listener is using m_fdRead
 };

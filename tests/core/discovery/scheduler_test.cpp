@@ -150,7 +150,7 @@ TEST_F(SchedulerTest, SearchesAtOnceThenEvery2sAndPrunesAfterEverySecondPass) {
     ASSERT_EQ(p.size(), 2u);  // after the 2nd and the 4th search
     for (int k = 0; k < 2; ++k) {
         uint32_t d = p[k] - s[2 * k + 1];
-        EXPECT_GE(d, 190u) << k;
+        EXPECT_GE(d, 150u) << k;  // the capture may stamp the search late
         EXPECT_LE(d, 320u) << k;
     }
     EXPECT_TRUE(sink.Of(WM_SEARCH_RESULT).empty());
@@ -203,7 +203,7 @@ TEST_F(SchedulerTest, FailedSettingsSendIsReportedAndStillSearchesAndPrunes) {
     EXPECT_LE(s[1] - t1, 150u);
     auto prunes = Ticks(sink.Of(WM_SEARCH_PRUNE));
     ASSERT_EQ(prunes.size(), 1u);
-    EXPECT_GE(prunes[0] - s[1], 190u);
+    EXPECT_GE(prunes[0] - s[1], 150u);
     EXPECT_EQ(SettingsEntriesLive(), 0);
     // No settings request reached the camera side.
     for (const auto& i : cap.Items()) EXPECT_EQ(i.bytes.size(), 4u);
