@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "base/clock.h"
 #include "base/text_conv.h"
@@ -31,6 +32,13 @@ constexpr const char* kTraceUploadConnect =
 constexpr int kSendFlags = MSG_NOSIGNAL;  // a peer that went away must not raise SIGPIPE
 #else
 constexpr int kSendFlags = 0;
+#endif
+#ifdef MSG_MORE
+// The upload's small pieces are marked as "more follows", so that the kernel fills whole
+// segments instead of sending one per 2048-byte chunk; the closing line pushes them out.
+constexpr int kMoreFlag = MSG_MORE;
+#else
+constexpr int kMoreFlag = 0;
 #endif
 
 constexpr int kPollStepMs = 50;
@@ -122,10 +130,10 @@ void CCgiSock::Abort() {
     if (m_hSocket != zv::kNoSocket) shutdown(m_hSocket, SHUT_RDWR);
 }
 
-bool CCgiSock::SendAll(const char* data, size_t len) {
+bool CCgiSock::SendAll(const char* data, size_t len, bool more) {
     zv::socket_t s = Socket();
     while (len > 0) {
-        ssize_t n = send(s, data, len, kSendFlags);
+        ssize_t n = send(s, data, len, kSendFlags | (more ? kMoreFlag : 0));
         if (n < 1) return false;
         data += n;
         len -= static_cast<size_t>(n);
@@ -357,6 +365,34 @@ int CCgiSock::SendCgiCmd_DownloadFile(const std::string& url, int timeout, char*
 
 std::wstring CCgiSock::MakeBoundary() { return BoundaryNow(); }
 
+int CCgiSock::SendFileBody(std::FILE* f, long long size) {
+    if (!m_bStop && size <= 0) return RET_FILE_READ_FAILED;  // an empty file is no image
+    // The file is read in 2048-byte chunks (the stop flag is looked at before each), and
+    // up to 16 of them leave in one send: the same bytes, far fewer system calls.
+    std::vector<char> batch(kChunkSize * kChunksPerSend);
+    long long sent = 0;
+    while (!m_bStop) {
+        size_t fill = 0;
+        bool readFailed = false;
+        while (fill < batch.size() && sent + static_cast<long long>(fill) < size && !m_bStop) {
+            long long left = size - sent - static_cast<long long>(fill);
+            size_t want = left < static_cast<long long>(kChunkSize) ? static_cast<size_t>(left)
+                                                                   : kChunkSize;
+            size_t got = std::fread(batch.data() + fill, 1, want, f);
+            if (got < 1) {
+                readFailed = true;
+                break;
+            }
+            fill += got;
+        }
+        if (fill > 0 && !SendAll(batch.data(), fill, true)) return m_bStop ? RET_NONE : RET_SEND_FAILED;
+        sent += static_cast<long long>(fill);
+        if (readFailed) return RET_FILE_READ_FAILED;
+        if (sent == size) return RET_OK;
+    }
+    return RET_NONE;
+}
+
 int CCgiSock::SendCgiCmd_UpgradeFile(const std::string& url, int timeout,
                                      const std::wstring& filePath, const std::wstring& md5Text) {
     BeginRequest(timeout);
@@ -401,6 +437,7 @@ int CCgiSock::SendCgiCmd_UpgradeFile(const std::string& url, int timeout,
     } else if (file.reset(std::fopen(std::filesystem::path(filePath).c_str(), "rb")); !file) {
         m_nRetVal = RET_FILE_OPEN_FAILED;
     } else {
+        std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 16);  // fewer, larger reads of the image
         std::fseek(file.get(), 0, SEEK_END);
         long long size = ftello(file.get());
         std::rewind(file.get());
@@ -411,38 +448,20 @@ int CCgiSock::SendCgiCmd_UpgradeFile(const std::string& url, int timeout,
         int headLen = formatHead(contAllLen);
         m_nRetVal = RET_SENT;
         bool reachedEnd = true;
-        if (!SendAll(head, static_cast<size_t>(headLen)) ||
-            !SendAll(part, static_cast<size_t>(partLen))) {
+        if (!SendAll(head, static_cast<size_t>(headLen), true) ||
+            !SendAll(part, static_cast<size_t>(partLen), true)) {
             m_nRetVal = RET_SEND_FAILED;
             reachedEnd = false;
         }
-        long long sent = 0;
-        while (reachedEnd && !m_bStop) {
-            long long want = size - sent < static_cast<long long>(kChunkSize)
-                                 ? size - sent
-                                 : static_cast<long long>(kChunkSize);
-            size_t got = want > 0 ? std::fread(head, 1, static_cast<size_t>(want), file.get()) : 0;
-            if (got < 1) {
-                m_nRetVal = RET_FILE_READ_FAILED;
-                reachedEnd = false;
-                break;
-            }
-            if (!SendAll(head, got)) {
-                if (m_bStop) break;  // aborted: the reply wait below fails at once
-                m_nRetVal = RET_SEND_FAILED;
-                reachedEnd = false;
-                break;
-            }
-            sent += static_cast<long long>(got);
-            if (sent == size) {
-                if (!SendAll(closing, static_cast<size_t>(closingLen))) {
-                    m_nRetVal = RET_SEND_FAILED;
-                    reachedEnd = false;
-                    break;
-                }
+        if (reachedEnd) {
+            int body = SendFileBody(file.get(), size);
+            if (body == RET_OK && !SendAll(closing, static_cast<size_t>(closingLen))) body = RET_SEND_FAILED;
+            if (body == RET_OK) {
                 m_nRetVal = RET_OK;
                 bRet = 1;
-                break;
+            } else if (body != RET_NONE) {  // RET_NONE: aborted, the reply wait fails at once
+                m_nRetVal = body;
+                reachedEnd = false;
             }
         }
         if (reachedEnd) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <string>
 
@@ -63,8 +64,11 @@ private:
     void BeginRequest(int timeout);
     void CloseSocket();
     zv::socket_t Socket();
-    bool SendAll(const char* data, size_t len);
+    bool SendAll(const char* data, size_t len, bool more = false);
     void ReadTextReply();
+    // Sends size bytes of f; RET_OK, RET_FILE_READ_FAILED, RET_SEND_FAILED, or RET_NONE
+    // when the stop flag ended it.
+    int SendFileBody(std::FILE* f, long long size);
 
     std::mutex m_sockMu;  // makes Abort's shutdown and the request's close exclusive
 };

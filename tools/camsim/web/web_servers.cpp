@@ -230,11 +230,13 @@ void WebServers::Restart(int index) {
         c.newVersion.clear();
         c.newAppVersion.clear();
         if (c.dhcp) c.ip = c.dhcpNextIp.empty() ? NextDhcpAddress(c.ip) : c.dhcpNextIp;
-        c.silent = wasSilent;
         ip = c.ip;
         port = c.httpPort;
     });
-    if (go) m_server.Listen(index, ip, port);
+    if (!go) return;
+    m_server.Listen(index, ip, port);
+    // Searchable again only once the web server is back, so "not silent" means "serving".
+    m_fleet.With([&](std::vector<SimCamera>& cams) { cams[index].silent = wasSilent; });
 }
 
 }  // namespace camsim
