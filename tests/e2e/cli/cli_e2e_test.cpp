@@ -285,6 +285,27 @@ TEST_F(CliAgainstFleet, UsageNotFoundAndNoAdapterExitCodes) {
     EXPECT_EQ(m_responder.SetRequests(), 0u);
 }
 
+TEST_F(CliAgainstFleet, AdaptersAndTheBindAddress) {
+    CliRun r = RunCli({"adapters", "--json"}, kEnv);
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    Json::Value arr;
+    ASSERT_TRUE(Json::Reader().parse(r.strOut, arr)) << r.strOut;
+    ASSERT_EQ(arr.size(), 1u);  // the namespace has loopback only
+    EXPECT_EQ(arr[0]["description"].asString(), "lo");
+    EXPECT_EQ(arr[0]["ip"].asString(), "127.0.0.1");
+    EXPECT_EQ(arr[0]["mask"].asString(), "255.0.0.0");
+    EXPECT_EQ(arr[0]["mac"].asString(), "000000000000");
+    // An explicit local address searches like the adapter; one this machine does not
+    // have cannot be bound, which is a failure, not an empty list.
+    r = RunCli({"search", "--bind", "127.0.0.1", "--seconds", "1"}, kEnv);
+    EXPECT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(Lines(r.strOut).size(), 4u);
+    r = RunCli({"search", "--bind", "10.1.2.3", "--seconds", "1"}, kEnv);
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(r.strErr, "zarvon-cli: cannot search from 10.1.2.3: the address cannot be bound\n");
+    EXPECT_EQ(r.strOut, "");
+}
+
 TEST_F(CliAgainstFleet, ExportWritesTheSearchTable) {
     char path[] = "/tmp/cli-exportXXXXXX";
     int fd = mkstemp(path);
