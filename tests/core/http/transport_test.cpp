@@ -1,7 +1,10 @@
 // CCgiSock and CCgiOper against simulated cameras over real loopback sockets.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
 #include <cstring>
+#include <random>
 #include <thread>
 
 #include "camsim_fixture.h"
@@ -147,6 +150,18 @@ TEST_F(Transport, StopFlagFailsEveryRequestAtOnce) {
     EXPECT_EQ(s.SendCgiCmd(Url(Cam(0), "get_status.cgi"), 5), 1);
 }
 
+TEST(Boundary, MadeFromTheLocalTime) {
+    CCgiSock s;
+    std::wstring b = s.MakeBoundary();
+    EXPECT_GE(b.size(), 15u);
+    EXPECT_LE(b.size(), 17u);
+    EXPECT_EQ(b.find_first_not_of(L"0123456789"), std::wstring::npos);
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    EXPECT_EQ(b.substr(0, 4), std::to_wstring(tm.tm_year + 1900));
+}
+
 TEST_F(Transport, UnresolvableHostStaysAtConnecting) {
     CCgiSock s;
     EXPECT_EQ(s.SendCgiCmd("http://nohost.invalid/get_status.cgi", 1), 0);
@@ -217,6 +232,47 @@ TEST_F(Transport, AbortDuringAnUploadEndsPromptly) {
     EXPECT_EQ(bRet, 0);
     EXPECT_EQ(s.m_nRetVal, RET_REPLY_TIMEOUT);
     EXPECT_EQ(s.m_hSocket, zv::kNoSocket);
+}
+
+static int OpenFds() {
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d)) ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+TEST_F(Transport, AbortRacingARequestClosesItsSocketExactlyOnce) {
+    Start({TestCam("127.0.10.17")});
+    const std::string url = Url(Cam(0), "auto_download_file.cgi?server=s&port=80&file=f&type=0");
+    m_fleet.With([](std::vector<SimCamera>& v) { v[0].restartMs = 0; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    int before = OpenFds();
+    CCgiSock s;
+    std::mt19937 rng(7);
+    int aborted = 0;
+    for (int i = 0; i < 150; ++i) {
+        s.m_bStop = 0;
+        int delayUs = static_cast<int>(rng() % 4000);
+        std::thread owner([&] {
+            std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
+            s.Abort();
+        });
+        int r = s.SendCgiCmd(url, 2);
+        owner.join();
+        // Either the whole answer or a failure: never half a reply passed off as one.
+        if (r == 1) {
+            EXPECT_EQ(s.m_strReply, "var result=\"ok\";\r\n");
+        } else {
+            EXPECT_NE(s.m_nRetVal, RET_OK);
+            ++aborted;
+        }
+        EXPECT_EQ(s.m_hSocket, zv::kNoSocket);
+    }
+    EXPECT_GT(aborted, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // server side closes too
+    EXPECT_EQ(OpenFds(), before);
 }
 
 TEST_F(Transport, UploadArrivesByteIdentical) {
