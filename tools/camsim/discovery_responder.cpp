@@ -77,8 +77,6 @@ int DiscoveryResponder::Start(const std::string& bindIp, uint16_t port) {
     int one = 1;
     setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     setsockopt(s, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
-    // Lets a reply leave from any local address, also one no interface carries.
-    setsockopt(s, SOL_IP, IP_FREEBIND, &one, sizeof one);
     int buf = 8 * 1024 * 1024;
     setsockopt(s, SOL_SOCKET, SO_SNDBUFFORCE, &buf, sizeof buf);
     setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &buf, sizeof buf);
