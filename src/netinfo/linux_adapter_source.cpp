@@ -20,6 +20,12 @@ namespace {
 
 using MsgHandler = std::function<void(const nlmsghdr*)>;
 
+// NLMSG_OK with the byte count kept signed, so a short tail can never wrap it.
+bool MessageFits(const nlmsghdr* h, int left) {
+    return left >= static_cast<int>(sizeof(nlmsghdr)) && h->nlmsg_len >= sizeof(nlmsghdr) &&
+           h->nlmsg_len <= static_cast<unsigned>(left);
+}
+
 // Sends one dump request of the given type with a family header body and hands every
 // answer message to onMsg. 0 on success, -1 when the kernel could not be asked.
 int NetlinkDump(uint16_t nType, const void* pBody, size_t nBody, const MsgHandler& onMsg) {
@@ -45,7 +51,7 @@ int NetlinkDump(uint16_t nType, const void* pBody, size_t nBody, const MsgHandle
             if (n <= 0) break;
             auto* h = reinterpret_cast<nlmsghdr*>(buf.data());
             int left = static_cast<int>(n);
-            for (; NLMSG_OK(h, left); h = NLMSG_NEXT(h, left)) {
+            for (; MessageFits(h, left); h = NLMSG_NEXT(h, left)) {
                 if (h->nlmsg_type == NLMSG_DONE) {
                     result = 0;
                     bDone = true;
