@@ -53,7 +53,9 @@ protected:
             "ip route add default via 192.168.77.2 dev d0 metric 200;"
             "ip link add v0 type veth peer name v1;"
             "ip link set dev v0 alias 'uplink to cams';"
-            "ip addr add 172.20.0.1/30 dev v0; ip link set v0 up; ip link set v1 up";
+            "ip addr add 172.20.0.1/30 dev v0; ip link set v0 up; ip link set v1 up;"
+            "ip route add default metric 300 nexthop via 172.20.0.2 dev v0"
+            "  nexthop via 192.168.77.3 dev d0";
         s_why = "ip link/addr/route set-up";
         s_bReady = std::system(setup) == 0;
     }
@@ -106,7 +108,7 @@ TEST_F(LinuxSourceInNamespace, ListsEveryInterfaceWithAddressesRoutesAndDns) {
     ASSERT_NE(v0, nullptr);
     EXPECT_EQ(v0->strIP, L"172.20.0.1");
     EXPECT_EQ(v0->strMask, L"255.255.255.252");
-    EXPECT_EQ(v0->strGateway, L"");
+    EXPECT_EQ(v0->strGateway, L"172.20.0.2");  // a hop of the multipath default route
 
     const NetCardEntry* v1 = Find(list, L"v1 (veth)");
     ASSERT_NE(v1, nullptr);
@@ -125,7 +127,8 @@ TEST_F(LinuxSourceInNamespace, DetailsHoldEveryAddressAndGateway) {
     using Pair = std::pair<std::string, std::string>;
     EXPECT_EQ(d0->vecIPMask,
               (std::vector<Pair>{{"192.168.77.10", "255.255.255.0"}, {"10.9.0.5", "255.255.0.0"}}));
-    EXPECT_EQ(d0->vecGateway, (std::vector<std::string>{"192.168.77.1", "192.168.77.2"}));
+    EXPECT_EQ(d0->vecGateway,
+              (std::vector<std::string>{"192.168.77.1", "192.168.77.2", "192.168.77.3"}));
     EXPECT_TRUE(d0->bHaveCurrent);
     EXPECT_EQ(d0->strCurrentIP, "192.168.77.10");
     EXPECT_EQ(d0->nType, 6u);
