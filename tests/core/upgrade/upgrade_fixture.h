@@ -25,6 +25,7 @@
 #include "web/catalogue_server.h"
 #include "web/md5.h"
 #include "web/web_servers.h"
+#include "private_netns.h"
 
 constexpr const char* kCatalogueIp = "127.0.9.1";
 constexpr double kTimeScale = 50;
@@ -93,8 +94,8 @@ protected:
         ASSERT_TRUE(catalogue->Start());
     }
     void TearDown() override {
-        web->Stop();
-        catalogue->Stop();
+        if (web) web->Stop();
+        if (catalogue) catalogue->Stop();
         for (const std::string& f : m_files) std::remove(f.c_str());
         zv::SetTimeScale(1);
     }

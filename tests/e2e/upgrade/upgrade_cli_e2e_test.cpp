@@ -26,6 +26,7 @@
 #include "web/catalogue_server.h"
 #include "web/md5.h"
 #include "web/web_servers.h"
+#include "../../core/upgrade/private_netns.h"
 
 namespace {
 
@@ -125,9 +126,9 @@ protected:
         std::ofstream(hosts) << "127.0.0.1 localhost\n" << kCatalogueIp << " " << CATALOGUE_HOST << "\n";
     }
     void TearDown() override {
-        catalogue->Stop();
-        web->Stop();
-        responder->Stop();
+        if (catalogue) catalogue->Stop();
+        if (web) web->Stop();
+        if (responder) responder->Stop();
         std::remove(hosts.c_str());
         for (const std::string& f : files) std::remove(f.c_str());
         zv::SetTimeScale(1);
