@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -64,22 +65,7 @@ bool IsSearchMessage(uint32_t message, zv::WPARAM wParam) {
 
 }  // namespace
 
-const QEvent::Type CZarvonDlg::kSearchEvent = QEvent::Type(QEvent::registerEventType());
-const QEvent::Type CZarvonDlg::kResultEvent = QEvent::Type(QEvent::registerEventType());
-
-class CZarvonDlg::CSinkEvent : public QEvent {
-public:
-    CSinkEvent(uint32_t message, zv::WPARAM wParam, zv::LPARAM lParam)
-        : QEvent(IsSearchMessage(message, wParam) ? kSearchEvent : kResultEvent),
-          m_message(message),
-          m_wParam(wParam) {
-        if (message == WM_SEARCH_RESULT && wParam == zv::WPARAM(SEARCH_EVENT_FOUND))
-            m_pBlock.reset(reinterpret_cast<CameraEntry*>(lParam));
-    }
-    uint32_t m_message;
-    zv::WPARAM m_wParam;
-    std::unique_ptr<CameraEntry> m_pBlock;  // the heap block this message carries
-};
+const QEvent::Type CZarvonDlg::kDrainEvent = QEvent::Type(QEvent::registerEventType());
 
 CZarvonDlg::CZarvonDlg(QWidget* parent, IAdapterSource* pSource)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -284,9 +270,8 @@ void CZarvonDlg::StopSearch() {
     m_finder.m_pUser = nullptr;
     m_finder.CloseListenThread();
     m_bSearching = false;
-    // Cameras and prunes of the stopped search still queued belong to the old adapter;
-    // dropping the events frees their blocks.
-    QCoreApplication::removePostedEvents(this, kSearchEvent);
+    // Cameras and prunes of the stopped search still queued belong to the old adapter.
+    m_inbox.RemoveIf([](const SinkMessage& m) { return IsSearchMessage(m.message, m.wParam); });
 }
 
 void CZarvonDlg::OnDestroy() {
@@ -301,7 +286,7 @@ void CZarvonDlg::OnDestroy() {
     m_pageGeneral = nullptr;
     m_pageOthers = nullptr;
     m_pageSmart = nullptr;
-    QCoreApplication::removePostedEvents(this, kResultEvent);
+    m_inbox.RemoveIf([](const SinkMessage&) { return true; });
 }
 
 void CZarvonDlg::done(int r) {
@@ -311,7 +296,10 @@ void CZarvonDlg::done(int r) {
 
 bool CZarvonDlg::PostMessage(uint32_t message, zv::WPARAM wParam, zv::LPARAM lParam) {
     if (!m_bAccepting) return false;
-    QCoreApplication::postEvent(this, new CSinkEvent(message, wParam, lParam));
+    SinkMessage msg{message, wParam, nullptr};
+    if (message == WM_SEARCH_RESULT && wParam == zv::WPARAM(SEARCH_EVENT_FOUND))
+        msg.pBlock.reset(reinterpret_cast<CameraEntry*>(lParam));
+    if (m_inbox.Push(std::move(msg))) QCoreApplication::postEvent(this, new QEvent(kDrainEvent));
     return true;
 }
 
@@ -331,13 +319,26 @@ void CZarvonDlg::SearchCallbackProc(int32_t nEvent, void* pData, void* pUser) {
 }
 
 bool CZarvonDlg::event(QEvent* e) {
-    if (e->type() == kSearchEvent || e->type() == kResultEvent) {
-        auto* se = static_cast<CSinkEvent*>(e);
-        std::unique_ptr<CameraEntry> block = std::move(se->m_pBlock);
-        OnSinkMessage(se->m_message, se->m_wParam, block.get());
+    if (e->type() == kDrainEvent) {
+        OnDrain();
         return true;
     }
     return QDialog::event(e);
+}
+
+void CZarvonDlg::OnDrain() {
+    // A box opened by one message runs its own event loop; messages arriving meanwhile
+    // get a drain of their own there, as boxes pile up on the original platform.
+    m_inbox.BeginDrain();
+    QElapsedTimer slice;
+    slice.start();
+    SinkMessage msg;
+    while (m_inbox.Pop(msg)) {
+        OnSinkMessage(msg.message, msg.wParam, msg.pBlock.get());
+        msg.pBlock.reset();
+        if (slice.elapsed() >= kDrainSliceMs) break;
+    }
+    if (m_inbox.NeedsDrain()) QCoreApplication::postEvent(this, new QEvent(kDrainEvent));
 }
 
 void CZarvonDlg::OnSinkMessage(uint32_t message, zv::WPARAM wParam, CameraEntry* pBlock) {

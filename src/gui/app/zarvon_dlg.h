@@ -19,6 +19,7 @@
 #include "discovery/search_engine.h"
 #include "discovery/search_scheduler.h"
 #include "gui/app/dialog_units.h"
+#include "gui/app/sink_queue.h"
 #include "netinfo/net_card_info.h"
 
 class QComboBox;
@@ -84,11 +85,11 @@ public:
     // Whether a search (listener and scheduler) is running.
     bool IsSearching() const { return m_bSearching; }
 
-    // Events that carry one sink message; the receiver frees a WM_SEARCH_RESULT 4 block
-    // exactly once (an event dropped unhandled frees it in its destructor).
-    static const QEvent::Type kSearchEvent;  // found cameras and prunes of one search
-    static const QEvent::Type kResultEvent;  // everything else
-    class CSinkEvent;
+    // The event that makes the window handle its queued sink messages.
+    static const QEvent::Type kDrainEvent;
+    // Longest slice of queued messages handled before the event loop gets its turn.
+    static constexpr int kDrainSliceMs = 5;
+    size_t PendingMessages() { return m_inbox.Size(); }
 
 protected:
     bool event(QEvent* e) override;
@@ -106,6 +107,7 @@ private:
     void StopSearch();
     void OnDestroy();
 
+    void OnDrain();
     void OnSinkMessage(uint32_t message, zv::WPARAM wParam, CameraEntry* pBlock);
     void OnSearchResult(zv::WPARAM wParam, CameraEntry* pBlock);
     void OnSearchPrune();
@@ -148,4 +150,5 @@ private:
     bool m_bSearching = false;
     bool m_bDestroyed = false;
     std::atomic<bool> m_bAccepting{true};
+    CSinkQueue m_inbox;
 };
