@@ -66,10 +66,32 @@ void FirstPass(benchmark::State& state, bool bUseIndex) {
     }
 }
 
+// A pass after which every second camera has fallen silent: n/2 merges, then the prune
+// that drops the other half.
+void HalfSilentPass(benchmark::State& state, bool bUseIndex) {
+    const size_t n = static_cast<size_t>(state.range(0));
+    std::vector<CameraEntry> fleet = Fleet(n);
+    for (auto _ : state) {
+        state.PauseTiming();
+        CCameraList list(bUseIndex);
+        for (const CameraEntry& e : fleet) list.AddCamera(e);
+        list.Prune();
+        state.ResumeTiming();
+        for (size_t i = 0; i < n; i += 2) benchmark::DoNotOptimize(list.AddCamera(fleet[i]));
+        PruneResult p = list.Prune();
+        if (p.vecChanges.size() != n / 2) state.SkipWithError("expected half the rows deleted");
+        state.PauseTiming();
+        list.Clear();
+        state.ResumeTiming();
+    }
+}
+
 BENCHMARK_CAPTURE(SearchPass, index, true)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(SearchPass, walk, false)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(FirstPass, index, true)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(FirstPass, walk, false)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalfSilentPass, index, true)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalfSilentPass, walk, false)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -33,10 +33,11 @@ bool SameCamera(const CameraEntry& a, const CameraEntry& b) {
            zv::FieldText(a.params.szIP) == zv::FieldText(b.params.szIP);
 }
 
-// The row still shows what the entry holds (texts compared with blanks trimmed).
+// The row still shows what the entry holds (texts compared with blanks trimmed). The
+// mode letter counts too, so a camera whose firmware changed class shows its new letter.
 bool RowIsCurrent(const CameraRow& row, const CameraEntry& e) {
     CameraRow now = MakeCameraRow(e);
-    return TrimBlanks(row.strName) == TrimBlanks(now.strName) &&
+    return row.strMode == now.strMode && TrimBlanks(row.strName) == TrimBlanks(now.strName) &&
            TrimBlanks(row.strIP) == TrimBlanks(now.strIP) &&
            ReadDecimal(TrimBlanks(row.strPort)) == e.params.nHttpPort;
 }
@@ -78,6 +79,22 @@ CCameraList::Key CCameraList::KeyOf(const CameraEntry& e) {
 
 CCameraList::CCameraList(bool bUseIndex) : m_bUseIndex(bUseIndex) {}
 
+CCameraList::RowSource::RowSource(const CameraEntry& e)
+    : nPort(e.params.nHttpPort), nMode(e.nMode) {
+    std::memcpy(szName, e.params.szName, sizeof szName);
+    std::memcpy(szIP, e.params.szIP, sizeof szIP);
+}
+
+bool CCameraList::RowSource::operator==(const RowSource& o) const {
+    return nPort == o.nPort && nMode == o.nMode && std::memcmp(szIP, o.szIP, sizeof szIP) == 0 &&
+           std::memcmp(szName, o.szName, sizeof szName) == 0;
+}
+
+void CCameraList::SetRow(size_t i, const CameraEntry& e) {
+    m_vecRows[i] = MakeCameraRow(e);
+    m_vecRowSource[i] = RowSource(e);
+}
+
 int CCameraList::FindRow(const CameraEntry& entry) const {
     if (m_bUseIndex) {
         auto it = m_mapRow.find(KeyOf(entry));
@@ -99,6 +116,7 @@ int CCameraList::Merge(const CameraEntry& entry, bool& bInserted) {
     nRow = Count();
     m_vecCamera.push_back(entry);
     m_vecRows.push_back(MakeCameraRow(entry));
+    m_vecRowSource.emplace_back(entry);
     if (m_bUseIndex) m_mapRow.emplace(KeyOf(entry), nRow);
     return nRow;
 }
@@ -122,34 +140,53 @@ AddResult CCameraList::AddCamera(const CameraEntry& entry) {
 
 bool CCameraList::IsSelected(const CameraEntry& e) const { return SameCamera(e, m_curEntry); }
 
+// One pass that compacts the list in place: entry r moves to w, the number of entries
+// kept so far, which is exactly the index it has in a walk that deletes one entry at a
+// time. So every reported index and the selection's index are those of that walk, at
+// linear cost however many cameras fell silent.
 PruneResult CCameraList::Prune() {
     PruneResult r;
     BusyGuard guard(*this);
     if (!guard.Owned()) return r;
     r.bDone = true;
-    bool bRemoved = false;
-    for (size_t i = 0; i < m_vecCamera.size();) {
+    size_t w = 0;
+    for (size_t i = 0; i < m_vecCamera.size(); ++i) {
         CameraEntry& e = m_vecCamera[i];
+        const int nRow = static_cast<int>(w);
         if (!e.bSeen) {
             if (IsSelected(e) && m_nCurSel >= 0) {
                 ClearSelection();
                 r.bSelectionCleared = true;
             }
-            if (static_cast<int>(i) < m_nCurSel) --m_nCurSel;
-            m_vecCamera.erase(m_vecCamera.begin() + i);
-            m_vecRows.erase(m_vecRows.begin() + i);
-            r.vecChanges.push_back({RowChange::kDelete, static_cast<int>(i)});
-            bRemoved = true;
-            continue;  // the next entry moved into index i
+            if (nRow < m_nCurSel) --m_nCurSel;
+            r.vecChanges.push_back({RowChange::kDelete, nRow});
+            continue;
         }
-        if (!RowIsCurrent(m_vecRows[i], e)) {
-            m_vecRows[i] = MakeCameraRow(e);
-            r.vecChanges.push_back({RowChange::kRefresh, static_cast<int>(i)});
+        if (w != i) {
+            m_vecCamera[w] = e;
+            m_vecRows[w] = std::move(m_vecRows[i]);
+            m_vecRowSource[w] = m_vecRowSource[i];
         }
-        e.bSeen = 0;
-        ++i;
+        CameraEntry& kept = m_vecCamera[w];
+        RowSource src(kept);
+        if (!(m_vecRowSource[w] == src)) {
+            if (RowIsCurrent(m_vecRows[w], kept)) {
+                m_vecRowSource[w] = src;  // other bytes, same texts: the row stays
+            } else {
+                SetRow(w, kept);
+                r.vecChanges.push_back({RowChange::kRefresh, nRow});
+            }
+        }
+        kept.bSeen = 0;
+        ++w;
     }
-    if (bRemoved) RebuildIndex();
+    if (w != m_vecCamera.size()) {
+        m_vecCamera.resize(w);
+        m_vecRows.resize(w);
+        m_vecRowSource.erase(m_vecRowSource.begin() + static_cast<ptrdiff_t>(w),
+                             m_vecRowSource.end());
+        RebuildIndex();
+    }
     if (m_vecCamera.empty() && m_nCurSel >= 0) {
         ClearSelection();
         r.bSelectionCleared = true;
@@ -164,6 +201,7 @@ int CCameraList::Clear() {
     int n = Count();
     m_vecCamera.clear();
     m_vecRows.clear();
+    m_vecRowSource.clear();
     m_mapRow.clear();
     m_nCurSel = -1;
     m_curEntry = CameraEntry{};

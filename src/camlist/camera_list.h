@@ -122,7 +122,20 @@ private:
     void RebuildIndex();
     bool IsSelected(const CameraEntry& e) const;
 
+    // The bytes each row's texts were made from: equal bytes make equal texts, so the
+    // prune compares texts only for rows whose entry bytes changed.
+    struct RowSource {
+        char szName[sizeof(CameraParams::szName)];
+        char szIP[sizeof(CameraParams::szIP)];
+        uint16_t nPort;
+        int32_t nMode;
+        explicit RowSource(const CameraEntry& e);
+        bool operator==(const RowSource&) const;
+    };
+    void SetRow(size_t i, const CameraEntry& e);
+
     std::vector<CameraRow> m_vecRows;
+    std::vector<RowSource> m_vecRowSource;
     std::unordered_map<Key, int, KeyHash> m_mapRow;
     bool m_bUseIndex;
     std::atomic_flag m_bBusy = ATOMIC_FLAG_INIT;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <random>
 #include <thread>
 
@@ -100,6 +101,13 @@ TEST_P(CameraListBoth, ChangedTextsRefreshTheRowInPlaceAtThePrune) {
     EXPECT_EQ(p.vecChanges, (std::vector<RowChange>{{RowChange::kRefresh, 1}}));
     EXPECT_EQ(list.Rows()[1], (CameraRow{L"T", L"garage", L"10.0.0.6", L"81"}));
     EXPECT_EQ(list.Rows()[2].strName, L"yard");
+    // New firmware of another class: the mode letter is renewed as well.
+    list.AddCamera(MakeCamera(1, "10.0.0.5", "front", 80, 2));
+    list.AddCamera(MakeCamera(2, "10.0.0.6", "garage", 81));
+    list.AddCamera(MakeCamera(3, "10.0.0.7", "yard "));
+    p = list.Prune();
+    EXPECT_EQ(p.vecChanges, (std::vector<RowChange>{{RowChange::kRefresh, 0}}));
+    EXPECT_EQ(list.Rows()[0].strMode, L"F");
 }
 
 TEST_P(CameraListBoth, SelectedCameraPrunedClearsTheSelection) {
@@ -204,7 +212,18 @@ TEST(CameraList, IndexedMergeMatchesTheInOrderWalkAndTheViewMirrorsIt) {
             PruneResult a = indexed.Prune();
             PruneResult b = walked.Prune();
             ASSERT_EQ(a.vecChanges, b.vecChanges);
+            ASSERT_EQ(a.bSelectionCleared, b.bSelectionCleared);
             view.Apply(indexed, a.vecChanges);
+            // A selection that survives still names the camera that was clicked.
+            if (indexed.CurSel() >= 0) {
+                const CameraParams& sel = indexed.Cameras()[indexed.CurSel()].params;
+                ASSERT_EQ(std::memcmp(sel.byMacAddr, indexed.CurEntry().params.byMacAddr, 6), 0);
+                ASSERT_STREQ(sel.szIP, indexed.CurEntry().params.szIP);
+            }
+        } else if (rng() % 10 == 0 && indexed.Count() > 0) {
+            int row = static_cast<int>(rng() % static_cast<unsigned>(indexed.Count()));
+            indexed.Select(row);
+            walked.Select(row);
         } else {
             uint8_t mac = static_cast<uint8_t>(rng() % 8);
             std::string ip = "10.0.0." + std::to_string(rng() % 6);
@@ -219,6 +238,7 @@ TEST(CameraList, IndexedMergeMatchesTheInOrderWalkAndTheViewMirrorsIt) {
         ASSERT_EQ(Addresses(indexed), Addresses(walked));
         ASSERT_EQ(indexed.Rows(), walked.Rows());
         ASSERT_EQ(view.rows, indexed.Rows()) << "step " << step;
+        ASSERT_EQ(indexed.CurSel(), walked.CurSel());
     }
 }
 
