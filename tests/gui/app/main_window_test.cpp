@@ -13,6 +13,7 @@
 
 #include "base/app_messages.h"
 #include "base/clock.h"
+#include "base/fixed_field.h"
 #include "gui/app/zarvon_dlg.h"
 #include "gui/pages/placeholder_pages.h"
 #include "gui_fixture.h"
@@ -193,11 +194,20 @@ TEST_F(MainWindowTest, AdapterSwitchEmptiesTheListAtOnceAndSearchesTheNewAdapter
     auto dlg = Open(&two);
     ASSERT_TRUE(WaitUntil([&] { return list->rowCount() == 3; }, 2000));
     ClickRow(0);
+    // Still queued at the switch: a camera and a prune of the old search, which belong to
+    // the old adapter, and a settings result, which the user should still see.
+    auto* stale = new CameraEntry{};
+    zv::CopyToField(stale->params.szIP, "127.0.99.99");
+    stale->bSeen = 1;
+    dlg->PostMessage(WM_SEARCH_RESULT, SEARCH_EVENT_FOUND, reinterpret_cast<zv::LPARAM>(stale));
+    dlg->PostMessage(WM_SEARCH_PRUNE, 0, 0);
+    dlg->PostMessage(WM_SEARCH_RESULT, SET_RESULT_OK, 0);
     auto* cbo = Child<QComboBox>(*dlg, "cbo1008_adapter");
     ASSERT_EQ(cbo->count(), 2);
     EXPECT_EQ(cbo->itemText(1), "Second adapter");
     cbo->setCurrentIndex(1);
     emit cbo->activated(1);
+    EXPECT_EQ(dlg->PendingMessages(), 1u) << "only the settings result is left";
     EXPECT_EQ(list->rowCount(), 0);
     EXPECT_EQ(CountText(*dlg), "Count:0");
     EXPECT_FALSE(Child<QPushButton>(*dlg, "btn1018_export")->isEnabled());
@@ -207,6 +217,8 @@ TEST_F(MainWindowTest, AdapterSwitchEmptiesTheListAtOnceAndSearchesTheNewAdapter
     EXPECT_EQ(dlg->Finder().m_strBindIP, L"127.0.0.2");
     ASSERT_TRUE(WaitUntil([&] { return list->rowCount() == 3; }, 2000));
     EXPECT_EQ(CountText(*dlg), "Count:3");
+    EXPECT_LT(RowOfIp("127.0.99.99"), 0);
+    EXPECT_EQ(boxes.Count(L"Set success"), 1);
 }
 
 TEST_F(MainWindowTest, NoAdapterShowsBox118OnceAndDoesNotSearch) {
