@@ -66,8 +66,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string file = MakeFile(mib);
-    const std::string url = "http://127.0.10.1/upgrade_firmware.cgi?user=admin&pwd=123456"
-                            "&loginuse=admin&loginpas=123456";
+    const std::string url =
+        "http://127.0.10.1/upgrade_firmware.cgi?user=admin&pwd=123456"
+        "&loginuse=admin&loginpas=123456";
     const std::string curl = "curl -s -o /dev/null -H 'Expect:' -w '%{time_total}' -F 'file=@" +
                              file + "' '" + url + "'";
     std::vector<double> ours, theirs;

@@ -1,8 +1,10 @@
 #include "http/cgi_sock.h"
 
+#ifndef _WIN32
 #include <netdb.h>
 #include <poll.h>
 #include <sys/time.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -51,24 +53,77 @@ long long ScaledMicros(long long ms) {
 
 // poll() instead of select(): a descriptor above FD_SETSIZE must not overrun an fd_set.
 int PollOne(zv::socket_t s, bool forWrite, long long timeoutUs, short& revents) {
+#ifdef _WIN32
+    WSAPOLLFD p{};
+    p.fd = s;
+    p.events = forWrite ? POLLWRNORM : POLLRDNORM;
+    int r = WSAPoll(&p, 1, static_cast<INT>((timeoutUs + 999) / 1000));
+#else
     pollfd p{};
     p.fd = s;
     p.events = forWrite ? POLLOUT : POLLIN;
     timespec ts{static_cast<time_t>(timeoutUs / 1000000),
                 static_cast<long>(timeoutUs % 1000000) * 1000};
     int r = ppoll(&p, 1, &ts, nullptr);
+#endif
     revents = p.revents;
     if (r > 0 && (p.revents & POLLNVAL)) return -1;
     return r;
 }
 
 bool SetNonBlocking(zv::socket_t s, bool on) {
+#ifdef _WIN32
+    u_long v = on ? 1 : 0;
+    return ioctlsocket(s, FIONBIO, &v) == 0;
+#else
     int v = on ? 1 : 0;
     return ioctl(s, FIONBIO, &v) == 0;
+#endif
+}
+
+// Bytes that can be read at once, or -1.
+long BytesAvailable(zv::socket_t s) {
+#ifdef _WIN32
+    u_long n = 0;
+    return ioctlsocket(s, FIONREAD, &n) == 0 ? static_cast<long>(n) : -1;
+#else
+    int n = 0;
+    return ioctl(s, FIONREAD, &n) == 0 ? n : -1;
+#endif
+}
+
+void SetSocketTimeouts(zv::socket_t s, long long us) {
+#ifdef _WIN32
+    DWORD ms = static_cast<DWORD>(us < 1000 ? 1 : us / 1000);
+    setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+#else
+    timeval tv{static_cast<time_t>(us / 1000000), static_cast<suseconds_t>(us % 1000000)};
+    setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+#endif
+}
+
+void ShutdownBoth(zv::socket_t s) {
+#ifdef _WIN32
+    shutdown(s, SD_BOTH);
+#else
+    shutdown(s, SHUT_RDWR);
+#endif
+}
+
+std::tm LocalTm(std::time_t t) {
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
+    localtime_r(&t, &tm);
+#endif
+    return tm;
 }
 
 bool ResolveIPv4(const std::string& host, in_addr& out) {
-    in_addr_t a = inet_addr(host.c_str());
+    auto a = inet_addr(host.c_str());
     if (a != INADDR_NONE) {
         out.s_addr = a;
         return true;
@@ -90,10 +145,29 @@ std::wstring BoundaryNow() {
     int ms = static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
         1000);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    std::tm tm = LocalTm(t);
     return FormatBoundary(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
                           tm.tm_sec, ms);
+}
+
+std::FILE* OpenForReading(const std::wstring& path) {
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"rb");
+#else
+    return std::fopen(std::filesystem::path(path).c_str(), "rb");
+#endif
+}
+
+long long FileSize(std::FILE* f) {
+#ifdef _WIN32
+    _fseeki64(f, 0, SEEK_END);
+    long long size = _ftelli64(f);
+#else
+    fseeko(f, 0, SEEK_END);
+    long long size = ftello(f);
+#endif
+    std::rewind(f);
+    return size;
 }
 
 struct FileCloser {
@@ -127,13 +201,13 @@ void CCgiSock::CloseSocket() {
 void CCgiSock::Abort() {
     m_bStop = 1;
     std::lock_guard<std::mutex> lk(m_sockMu);
-    if (m_hSocket != zv::kNoSocket) shutdown(m_hSocket, SHUT_RDWR);
+    if (m_hSocket != zv::kNoSocket) ShutdownBoth(m_hSocket);
 }
 
 bool CCgiSock::SendAll(const char* data, size_t len, bool more) {
     zv::socket_t s = Socket();
     while (len > 0) {
-        ssize_t n = send(s, data, len, kSendFlags | (more ? kMoreFlag : 0));
+        long n = send(s, data, static_cast<int>(len), kSendFlags | (more ? kMoreFlag : 0));
         if (n < 1) return false;
         data += n;
         len -= static_cast<size_t>(n);
@@ -176,8 +250,7 @@ int CCgiSock::WaitValidConnect(bool forWrite, zv::socket_t s, int minBytes) {
             if (++empty >= emptyLimit) return 0;
             continue;
         }
-        int avail = 0;
-        if (ioctl(s, FIONREAD, &avail) == 0 && avail > minBytes) return 1;
+        if (BytesAvailable(s) > minBytes) return 1;
         if (static_cast<long long>(zv::GetTickCount() - start) >= limitMs) return 0;
     }
     return 0;
@@ -216,9 +289,7 @@ int CCgiSock::ConnectServer(const std::string& host, int port) {
         return 0;
     }
     long long us = ScaledMicros(static_cast<long long>(m_nTimeout) * 1000);
-    timeval tv{static_cast<time_t>(us / 1000000), static_cast<suseconds_t>(us % 1000000)};
-    setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    SetSocketTimeouts(s, us);
     m_nRetVal = RET_CONNECTED;
     return 1;
 }
@@ -236,7 +307,7 @@ void CCgiSock::ReadTextReply() {
     TextReplyReader reader(m_szRecvBuf);
     TextReplyReader::Step step = TextReplyReader::kMore;
     while (!m_bStop && step == TextReplyReader::kMore) {
-        ssize_t n = recv(s, reader.Next(), reader.Capacity(), 0);
+        long n = recv(s, reader.Next(), static_cast<int>(reader.Capacity()), 0);
         if (n < 1) {
             m_nRetVal = RET_RECV_FAILED;
             break;
@@ -321,7 +392,7 @@ int CCgiSock::SendCgiCmd_DownloadFile(const std::string& url, int timeout, char*
         size_t pos = 0;
         int contentLen = 0;
         while (!m_bStop) {
-            ssize_t n = recv(s, chunk, sizeof chunk - 1, 0);
+            long n = recv(s, chunk, static_cast<int>(sizeof chunk - 1), 0);
             if (n < 1) {
                 if (!m_bStop) m_nRetVal = RET_RECV_FAILED;  // aborted: stays 12
                 break;
@@ -376,8 +447,8 @@ int CCgiSock::SendFileBody(std::FILE* f, long long size) {
         bool readFailed = false;
         while (fill < batch.size() && sent + static_cast<long long>(fill) < size && !m_bStop) {
             long long left = size - sent - static_cast<long long>(fill);
-            size_t want = left < static_cast<long long>(kChunkSize) ? static_cast<size_t>(left)
-                                                                   : kChunkSize;
+            size_t want =
+                left < static_cast<long long>(kChunkSize) ? static_cast<size_t>(left) : kChunkSize;
             size_t got = std::fread(batch.data() + fill, 1, want, f);
             if (got < 1) {
                 readFailed = true;
@@ -385,7 +456,8 @@ int CCgiSock::SendFileBody(std::FILE* f, long long size) {
             }
             fill += got;
         }
-        if (fill > 0 && !SendAll(batch.data(), fill, true)) return m_bStop ? RET_NONE : RET_SEND_FAILED;
+        if (fill > 0 && !SendAll(batch.data(), fill, true))
+            return m_bStop ? RET_NONE : RET_SEND_FAILED;
         sent += static_cast<long long>(fill);
         if (readFailed) return RET_FILE_READ_FAILED;
         if (sent == size) return RET_OK;
@@ -401,8 +473,8 @@ int CCgiSock::SendCgiCmd_UpgradeFile(const std::string& url, int timeout,
     std::string path8 = zv::WideToOem(filePath);
     std::string md5 = zv::WideToOem(md5Text);
     char closing[64] = {};
-    int closingLen = std::snprintf(closing, sizeof closing, "\r\n----------%s--\r\n",
-                                   boundary.c_str());
+    int closingLen =
+        std::snprintf(closing, sizeof closing, "\r\n----------%s--\r\n", boundary.c_str());
     char part[kFileReqBufSize] = {};
     char head[kFileReqBufSize] = {};
     std::string host, urlPath;
@@ -434,13 +506,11 @@ int CCgiSock::SendCgiCmd_UpgradeFile(const std::string& url, int timeout,
         m_nRetVal = RET_BAD_URL;
     } else if (!ConnectServer(host, port)) {
         TraceOut(kTraceUploadConnect, host.c_str(), port);
-    } else if (file.reset(std::fopen(std::filesystem::path(filePath).c_str(), "rb")); !file) {
+    } else if (file.reset(OpenForReading(filePath)); !file) {
         m_nRetVal = RET_FILE_OPEN_FAILED;
     } else {
         std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 16);  // fewer, larger reads of the image
-        std::fseek(file.get(), 0, SEEK_END);
-        long long size = ftello(file.get());
-        std::rewind(file.get());
+        long long size = FileSize(file.get());
         if (size < 0) size = 0;
         TraceOut("\r\n---nFileAllLen=%d---", static_cast<int>(size));
         long long contAllLen = partLen + closingLen + size;
@@ -455,7 +525,8 @@ int CCgiSock::SendCgiCmd_UpgradeFile(const std::string& url, int timeout,
         }
         if (reachedEnd) {
             int body = SendFileBody(file.get(), size);
-            if (body == RET_OK && !SendAll(closing, static_cast<size_t>(closingLen))) body = RET_SEND_FAILED;
+            if (body == RET_OK && !SendAll(closing, static_cast<size_t>(closingLen)))
+                body = RET_SEND_FAILED;
             if (body == RET_OK) {
                 m_nRetVal = RET_OK;
                 bRet = 1;

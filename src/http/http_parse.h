@@ -8,14 +8,14 @@
 
 namespace zv::http {
 
-constexpr size_t kHostMax = 19;         // longest host text a URL may carry
-constexpr size_t kRecvBufSize = 10240;  // text reply buffer (m_szRecvBuf)
-constexpr size_t kSendBufSize = 2048;   // text request buffer (m_szSendBuf)
+constexpr size_t kHostMax = 19;           // longest host text a URL may carry
+constexpr size_t kRecvBufSize = 10240;    // text reply buffer (m_szRecvBuf)
+constexpr size_t kSendBufSize = 2048;     // text request buffer (m_szSendBuf)
 constexpr size_t kFileReqBufSize = 4096;  // download request, upload part and request header
-constexpr size_t kChunkSize = 2048;     // upload file chunk
-constexpr size_t kChunksPerSend = 16;   // file chunks gathered into one send
-constexpr int kTextMinBytes = 164;      // a text reply must exceed this to pass the wait
-constexpr int kDownloadMinBytes = 49;   // likewise for a download
+constexpr size_t kChunkSize = 2048;       // upload file chunk
+constexpr size_t kChunksPerSend = 16;     // file chunks gathered into one send
+constexpr int kTextMinBytes = 164;        // a text reply must exceed this to pass the wait
+constexpr int kDownloadMinBytes = 49;     // likewise for a download
 
 struct UrlParts {
     std::string host;  // 1..19 characters

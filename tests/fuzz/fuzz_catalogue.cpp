@@ -18,9 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();  // a failed read leaves the texts alone
     }
     std::wstring wide;
-    for (size_t i = 0; i + 1 < size; i += 2) wide += static_cast<wchar_t>(data[i] | data[i + 1] << 8);
+    for (size_t i = 0; i + 1 < size; i += 2)
+        wide += static_cast<wchar_t>(data[i] | data[i + 1] << 8);
     std::wstring out;
-    if (h.NormalizeJson(wide, out) == 1 && (out.front() != L'{' || out.back() != L'}')) std::abort();
+    if (h.NormalizeJson(wide, out) == 1 && (out.front() != L'{' || out.back() != L'}'))
+        std::abort();
     h.ParseFirmwareInfo(wide, name, server, file);
     return 0;
 }

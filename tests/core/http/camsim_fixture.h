@@ -1,12 +1,12 @@
 // Simulated cameras and a catalogue on loopback addresses, for the transport tests.
 // Run inside a private network namespace (see the README's test command).
 #pragma once
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <arpa/inet.h>
 
 #include <chrono>
 #include <fstream>
@@ -71,7 +71,8 @@ inline std::string FileMd5(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     camsim::Md5 md5;
     char buf[65536];
-    while (in.read(buf, sizeof buf) || in.gcount() > 0) md5.Update(buf, static_cast<size_t>(in.gcount()));
+    while (in.read(buf, sizeof buf) || in.gcount() > 0)
+        md5.Update(buf, static_cast<size_t>(in.gcount()));
     return md5.HexDigest();
 }
 

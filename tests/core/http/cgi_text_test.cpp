@@ -33,7 +33,8 @@ TEST(CgiTokens, Table) {
         {"= first is skipped", "=value1;var =5;", {}},
         {"no = skipped", "just words here", {}},
         {"runs of separators", ";;;\r\n\r\nvar q=\"1\";;;\n\n", {{L"q", L"1"}}},
-        {"256-byte token with var fits", "var k=" + std::string(250, 'v'),
+        {"256-byte token with var fits",
+         "var k=" + std::string(250, 'v'),
          {{L"k", std::wstring(250, L'v')}}},
         {"256-byte token without var does not", "k=" + std::string(254, 'v'), {}},
         {"257-byte token skipped", "var k=" + std::string(251, 'v'), {}},
@@ -59,16 +60,16 @@ TEST(CommandVerdict, RulesInOrder) {
         {"var result=\"ok\";", 0, 1, 0},
         {"var result=0;", 0, 1, 0},
         {"var result=\"bad\"; var note=\"look\";", 0, 1, 0},  // "ok" anywhere counts
-        {"var result=\"ok\"; Auth Failed", 0, 1, 0},           // rule 1 before rule 2
+        {"var result=\"ok\"; Auth Failed", 0, 1, 0},          // rule 1 before rule 2
         {"var result=\"Auth Failed\";", 0, 0, 3},
-        {"var result=\"OK\";", 0, 0, 1},            // capitals: no rule 1, rule 5 gives 1
+        {"var result=\"OK\";", 0, 0, 1},  // capitals: no rule 1, rule 5 gives 1
         {"var result=\"failed\";", 0, 0, 1},
         {"var result=\"error\";", 0, 0, 1},
         {"var result=-1;", 0, 0, 1},
         {"var response=-1;", 0, 0, 1},
-        {"var response=1;", 0, 0, 1},                // no rule: the transport code, 0 -> 1
+        {"var response=1;", 0, 0, 1},  // no rule: the transport code, 0 -> 1
         {"var something=\"else\";", 0, 0, 1},
-        {"", 7, 0, 7},                               // nothing received: transport code
+        {"", 7, 0, 7},  // nothing received: transport code
         {"", 13, 0, 13},
         {"   \r\n  var result=\"ok\"  \r\n", 0, 1, 0},
     };
@@ -93,8 +94,8 @@ TEST(UploadVerdict, OkAuthOrFailure) {
         {"var result=\"ok\";", 0, 1, 0},
         {"result=0", 0, 1, 0},
         {"var result=\"Auth Failed\";", 0, 0, 3},
-        {"var response=-1;", 0, 0, 1},   // no "response" rule for uploads
-        {"upload done", 0, 0, 1},         // no result: failure, never the transport code
+        {"var response=-1;", 0, 0, 1},  // no "response" rule for uploads
+        {"upload done", 0, 0, 1},       // no result: failure, never the transport code
         {"", 0, 0, 1},
     };
     for (const VerdictCase& c : cases) {

@@ -32,8 +32,8 @@ TEST(ParseFirmwareInfo, Table) {
         {"a value with a comma is cut there",
          L"{\"name\":\"n\",\"download_server\":\"a,b\",\"download_file\":\"f\"}", 0, L"-", L"-",
          L"-"},
-        {"other members are ignored; absent ones are empty",
-         L"{\"name\":\"n\",\"size\":123}", 1, L"n", L"", L""},
+        {"other members are ignored; absent ones are empty", L"{\"name\":\"n\",\"size\":123}", 1,
+         L"n", L"", L""},
         {"a member that is not a string reads as empty",
          L"{\"name\":5,\"download_server\":true,\"download_file\":null}", 1, L"", L"", L""},
         {"a one-member object fails", L"{\"name\":\"n\"}", 0, L"-", L"-", L"-"},
@@ -43,8 +43,8 @@ TEST(ParseFirmwareInfo, Table) {
          L"{\"name\":{\"x\":1},\"download_server\":\"s\",\"download_file\":\"f\"}", 0, L"-", L"-",
          L"-"},
         {"longer than 255 bytes is refused",
-         L"{\"name\":\"n\",\"download_server\":\"s\",\"download_file\":\"" + std::wstring(240, L'f') +
-             L"\"}",
+         L"{\"name\":\"n\",\"download_server\":\"s\",\"download_file\":\"" +
+             std::wstring(240, L'f') + L"\"}",
          0, L"-", L"-", L"-"},
     };
     for (const JsonCase& c : cases) {
@@ -64,8 +64,8 @@ TEST(NormalizeJson, Rewrites) {
         {L"{ a:1,b:2}", L"{\" a\":1,\"b\":2}"},   // brace removed after quoting
         {L"{a:1,,,b:2,}", L"{\"a\":1,\"b\":2}"},  // empty tokens never appear
         {L"{a:1,junk,b:2}", L"{\"a\":1,\"b\":2}"},
-        {L"{a:1,:x,b:2}", L"{\"a\":1,\"b\":2}"},   // colon first: skipped
-        {L"{a:1,b:2}}", L"{\"a\":1,\"b\":2}}"},     // only the first brace goes
+        {L"{a:1,:x,b:2}", L"{\"a\":1,\"b\":2}"},  // colon first: skipped
+        {L"{a:1,b:2}}", L"{\"a\":1,\"b\":2}}"},   // only the first brace goes
     };
     for (const auto& [in, out] : cases) {
         CJsonHandle h;

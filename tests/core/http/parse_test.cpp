@@ -26,20 +26,20 @@ TEST(ParseUrl, Table) {
          "/get_status.cgi?user=a"},
         {"http://192.168.1.20:81/x/y", true, "192.168.1.20", 81, "/x/y"},
         {"http://cam.local:8080/", true, "cam.local", 8080, "/"},
-        {"http://h:81abc/p", true, "h", 81, "/p"},      // atoi reading of the port
-        {"http://h:/p", true, "h", 0, "/p"},            // no digits: port 0
+        {"http://h:81abc/p", true, "h", 81, "/p"},  // atoi reading of the port
+        {"http://h:/p", true, "h", 0, "/p"},        // no digits: port 0
         {"http://" + host19 + "/p", true, host19, 80, "/p"},
         {"http://" + host19 + ":1/p", true, host19, 1, "/p"},
         {"http://" + host20 + "/p", false, "", 0, ""},
         {"http://" + host20 + ":81/p", false, "", 0, ""},
-        {"http://192.168.1.20", false, "", 0, ""},      // no slash after the host
+        {"http://192.168.1.20", false, "", 0, ""},  // no slash after the host
         {"http://192.168.1.20:81", false, "", 0, ""},
-        {"http:///p", false, "", 0, ""},                // empty host
+        {"http:///p", false, "", 0, ""},  // empty host
         {"http://:81/p", false, "", 0, ""},
         {"https://h/p", false, "", 0, ""},
         {"ftp://h/p", false, "", 0, ""},
         {"", false, "", 0, ""},
-        {"xhttp://h/p", false, "", 0, ""},  // the scheme is taken to stand at the front
+        {"xhttp://h/p", false, "", 0, ""},       // the scheme is taken to stand at the front
         {"http://h:70000/p", false, "", 0, ""},  // would wrap to another port
         {"http://h:-1/p", false, "", 0, ""},
         // Control characters could add header lines of their own.
@@ -79,7 +79,7 @@ TEST(ParseHttpHead, Table) {
         {"HTTP/1.1 200 OK\r\nContent-Length: abc\r\n\r\n", 40, 0},
         {"HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n\r\n", 42, 12},
         {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999\r\n\r\n", 51, INT_MAX},
-        {"Content-Length: 9", 0, 9},  // value to the end, no header end
+        {"Content-Length: 9", 0, 9},                             // value to the end, no header end
         {"HTTP/1.1 200 OK\nContent-Length: 5\n\nabcde", 35, 5},  // bare line feeds
         {"\r\n\r\nContent-Length: 5", 0, 5},  // header end at position 0 does not count
         {"\n\nx", 0, 0},
@@ -148,9 +148,9 @@ TEST(TextReplyReader, ExtraBytesAreCutAtTheAnnouncedLength) {
 }
 
 TEST(TextReplyReader, BadHeaderKeepsTheFirstChunk) {
-    for (const std::string& first :
-         {std::string("HTTP/1.1 200 OK\r\n\r\nbody"), std::string("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"),
-          std::string("Content-Length: 5 and no header end")}) {
+    for (const std::string& first : {std::string("HTTP/1.1 200 OK\r\n\r\nbody"),
+                                     std::string("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"),
+                                     std::string("Content-Length: 5 and no header end")}) {
         std::vector<char> buf(kRecvBufSize);
         TextReplyReader r(buf.data());
         std::string reply;
@@ -172,15 +172,16 @@ TEST(TextReplyReader, ReplyLongerThanTheBufferStopsFullWithTheFirstChunk) {
     EXPECT_EQ(FeedChunks(r, chunks, reply, len), TextReplyReader::kFull);
     EXPECT_EQ(reply, first);
     EXPECT_EQ(len, 20000);
-    EXPECT_EQ(buf[kRecvBufSize - 1], 0);    // the last byte stays 0
-    EXPECT_EQ(buf[kRecvBufSize], 'Z');      // nothing past the buffer
+    EXPECT_EQ(buf[kRecvBufSize - 1], 0);  // the last byte stays 0
+    EXPECT_EQ(buf[kRecvBufSize], 'Z');    // nothing past the buffer
     EXPECT_EQ(r.Capacity(), 0u);
 }
 
 TEST(TextReplyReader, ExactFitEndsAtTheLastByte) {
     const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 10200\r\n\r\n";
     std::string body(10239 - head.size(), 'q');
-    std::string text = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    std::string text =
+        "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
     std::vector<char> buf(kRecvBufSize);
     TextReplyReader r(buf.data());
     std::string reply;
@@ -191,6 +192,8 @@ TEST(TextReplyReader, ExactFitEndsAtTheLastByte) {
 
 TEST(Boundary, DigitsOfTheLocalTime) {
     EXPECT_EQ(FormatBoundary(2021, 5, 1, 10, 20, 30, 123), L"20210501102030123");
-    EXPECT_EQ(FormatBoundary(2021, 12, 31, 23, 59, 59, 0), L"20211231235959" L"0");
+    EXPECT_EQ(FormatBoundary(2021, 12, 31, 23, 59, 59, 0),
+              L"20211231235959"
+              L"0");
     EXPECT_EQ(FormatBoundary(2021, 1, 2, 3, 4, 5, 7), L"202101020304057");
 }

@@ -1,7 +1,6 @@
 // CCgiSock and CCgiOper against simulated cameras over real loopback sockets.
-#include <gtest/gtest.h>
-
 #include <dirent.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
@@ -27,7 +26,8 @@ protected:
     }
     static std::string Url(const SimCamera& c, const std::string& cgi,
                            const std::string& pwd = "123456") {
-        std::string base = "http://" + c.ip + (c.httpPort == 80 ? "" : ":" + std::to_string(c.httpPort));
+        std::string base =
+            "http://" + c.ip + (c.httpPort == 80 ? "" : ":" + std::to_string(c.httpPort));
         std::string sep = cgi.find('?') == std::string::npos ? "?" : "&";
         return base + "/" + cgi + sep + "user=admin&pwd=" + pwd + "&loginuse=admin&loginpas=" + pwd;
     }
@@ -210,8 +210,8 @@ TEST_F(Transport, AbortBetweenReplyChunksIsNoAnswer) {
     CCgiOper op;
     int code = 0, len = 0, result = -1;
     long long ms = AbortAfter(op.m_CgiSock, 300, [&] {
-        result = op.ExecCgiCmd(Url(slow, "auto_download_file.cgi?server=s&port=80&file=f&type=0"), 5,
-                               code, len);
+        result = op.ExecCgiCmd(Url(slow, "auto_download_file.cgi?server=s&port=80&file=f&type=0"),
+                               5, code, len);
     });
     EXPECT_LT(ms, 100);
     EXPECT_EQ(result, 0);  // half a reply that says "ok" must not pass as success
@@ -288,8 +288,8 @@ TEST_F(Transport, UploadArrivesByteIdentical) {
     EXPECT_EQ(c.uploadCgi, "upgrade_firmware.cgi");
     EXPECT_EQ(c.uploadSize, 5u << 20);
     EXPECT_EQ(c.uploadMd5, FileMd5(file));
-    EXPECT_EQ(c.uploadName, file);          // the path exactly as given
-    EXPECT_EQ(c.uploadContentMd5, "");      // "Content-Md5: " then the line end
+    EXPECT_EQ(c.uploadName, file);      // the path exactly as given
+    EXPECT_EQ(c.uploadContentMd5, "");  // "Content-Md5: " then the line end
     EXPECT_EQ(op.m_CgiSock.m_strReply, "var result=\"ok\";\r\n");
 }
 
@@ -338,9 +338,9 @@ TEST_F(Transport, QueriesAndCommands) {
                                                  L"0f1e2d3c4b5a69788796a5b4c3d2e1f0", L"0",
                                                  L"NotFindKey"}));
     values.clear();
-    EXPECT_EQ(op.GetCgiParams(Url(Cam(0), "get_status.cgi", "bad"), 5, {L"sys_ver"}, values, code,
-                              len),
-              0);
+    EXPECT_EQ(
+        op.GetCgiParams(Url(Cam(0), "get_status.cgi", "bad"), 5, {L"sys_ver"}, values, code, len),
+        0);
     EXPECT_EQ(code, RET_AUTH_FAILED);
     EXPECT_TRUE(values.empty());
 
@@ -433,7 +433,8 @@ TEST_F(Download, CatalogueEntryIsReadEndToEnd) {
     EXPECT_TRUE(text.starts_with("{name:")) << text;  // bare keys
     CJsonHandle json;
     std::wstring name, server, file;
-    ASSERT_EQ(json.ParseFirmwareInfo(std::wstring(text.begin(), text.end()), name, server, file), 1);
+    ASSERT_EQ(json.ParseFirmwareInfo(std::wstring(text.begin(), text.end()), name, server, file),
+              1);
     EXPECT_EQ(name, L"48.1.2.4");
     EXPECT_EQ(server, L"127.0.20.2");
     EXPECT_EQ(file, L"/firmware/48.1.2.4.bin");
@@ -441,7 +442,8 @@ TEST_F(Download, CatalogueEntryIsReadEndToEnd) {
     std::memset(buf, 0, sizeof buf);
     op.DownloadFile("http://127.0.20.1:808/firmware/9.9.9/cn", 5, buf, sizeof buf, code, len);
     text = buf;
-    EXPECT_EQ(json.ParseFirmwareInfo(std::wstring(text.begin(), text.end()), name, server, file), 0);
+    EXPECT_EQ(json.ParseFirmwareInfo(std::wstring(text.begin(), text.end()), name, server, file),
+              0);
 }
 
 TEST_F(Download, BodyInSeveralChunksReachesTheBufferWithoutHeader) {
@@ -494,7 +496,8 @@ TEST_F(Download, AbortLeavesSent) {
     CCgiSock s;
     char buf[512] = {};
     int bRet = -1;
-    long long ms = AbortAfter(s, 300, [&] { bRet = s.SendCgiCmd_DownloadFile(m_url, 5, buf, sizeof buf); });
+    long long ms =
+        AbortAfter(s, 300, [&] { bRet = s.SendCgiCmd_DownloadFile(m_url, 5, buf, sizeof buf); });
     EXPECT_LT(ms, 100);
     EXPECT_EQ(bRet, 0);
     EXPECT_EQ(s.m_nRetVal, RET_SENT);

@@ -16,9 +16,9 @@ void CatalogueServer::AddEntry(const std::string& version, const std::string& na
     auto key = [bareKeys](const char* k) {
         return bareKeys ? std::string(k) : "\"" + std::string(k) + "\"";
     };
-    SetRawEntry(version, "{" + key("name") + ":\"" + name + "\"," + key("download_server") +
-                             ":\"" + server + "\"," + key("download_file") + ":\"" + file +
-                             "\"," + key("size") + ":4194304}");
+    SetRawEntry(version, "{" + key("name") + ":\"" + name + "\"," + key("download_server") + ":\"" +
+                             server + "\"," + key("download_file") + ":\"" + file + "\"," +
+                             key("size") + ":4194304}");
 }
 
 void CatalogueServer::SetRawEntry(const std::string& version, const std::string& text) {

@@ -61,8 +61,8 @@ bool ReadRequestHead(int fd, HttpRequest& req) {
     while (eol != std::string_view::npos) {
         size_t start = eol + 2;
         eol = head.find("\r\n", start);
-        std::string_view h = head.substr(start, eol == std::string_view::npos ? head.npos
-                                                                              : eol - start);
+        std::string_view h =
+            head.substr(start, eol == std::string_view::npos ? head.npos : eol - start);
         size_t colon = h.find(':');
         if (colon == std::string_view::npos) continue;
         std::string name(h.substr(0, colon));
@@ -131,7 +131,8 @@ void SendReply(int fd, int status, const std::string& contentType, const std::st
     head += "Server: camsim-web/1.0\r\nDate: " + HttpDate() + "\r\nContent-Type: " + contentType +
             "\r\nCache-Control: no-cache, no-store, must-revalidate\r\nPragma: no-cache\r\n"
             "Expires: 0\r\n";
-    if (f.fault != kFaultNoLength) head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    if (f.fault != kFaultNoLength)
+        head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     head += "Connection: close\r\n\r\n";
     switch (f.fault) {
         case kFaultShortReply: {
@@ -150,7 +151,8 @@ void SendReply(int fd, int status, const std::string& contentType, const std::st
             std::string p1 = head + body.substr(0, first);
             if (!SendAll(fd, p1.data(), p1.size())) return;
             size_t rest = body.size() - first;
-            size_t step = (rest + static_cast<size_t>(pieces) - 2) / static_cast<size_t>(pieces - 1);
+            size_t step =
+                (rest + static_cast<size_t>(pieces) - 2) / static_cast<size_t>(pieces - 1);
             for (size_t at = first; at < body.size(); at += step) {
                 if (!SleepUnlessStopping(f.delayMs, stopping)) return;
                 if (!SendAll(fd, body.data() + at, std::min(step, body.size() - at))) return;

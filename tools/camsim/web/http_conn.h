@@ -12,13 +12,13 @@ namespace camsim {
 // Ways a simulated server can misbehave (SimCamera::webFault, CatalogueServer::SetFault).
 enum WebFault {
     kFaultNone = 0,
-    kFaultShortReply,      // the reply is cut to its first shortBytes (164) bytes
-    kFaultNoLength,        // no Content-Length header; the connection end marks the body end
-    kFaultChunked,         // reply in several pieces with a pause before each further one
-    kFaultLargeBody,       // body padded past 10 KiB
-    kFaultRefuse,          // no listener: connections refused
-    kFaultSilent,          // request read, then no answer at all
-    kFaultCloseMidReply,   // header and half of the body, then the connection closes
+    kFaultShortReply,     // the reply is cut to its first shortBytes (164) bytes
+    kFaultNoLength,       // no Content-Length header; the connection end marks the body end
+    kFaultChunked,        // reply in several pieces with a pause before each further one
+    kFaultLargeBody,      // body padded past 10 KiB
+    kFaultRefuse,         // no listener: connections refused
+    kFaultSilent,         // request read, then no answer at all
+    kFaultCloseMidReply,  // header and half of the body, then the connection closes
 };
 
 struct FaultSpec {
@@ -30,10 +30,10 @@ struct FaultSpec {
 
 struct HttpRequest {
     std::string method;
-    std::string path;   // without the query
-    std::string query;  // after "?", as sent
+    std::string path;                            // without the query
+    std::string query;                           // after "?", as sent
     std::map<std::string, std::string> headers;  // names in lower case
-    std::string pending;  // body bytes that arrived with the head
+    std::string pending;                         // body bytes that arrived with the head
 };
 
 // Reads the request head (up to 16 KiB). False when the peer closed or sent garbage.

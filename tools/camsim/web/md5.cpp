@@ -9,7 +9,9 @@ struct Md5::Impl {
     ~Impl() { EVP_MD_CTX_free(ctx); }
 };
 
-Md5::Md5() : m_impl(std::make_unique<Impl>()) { EVP_DigestInit_ex(m_impl->ctx, EVP_md5(), nullptr); }
+Md5::Md5() : m_impl(std::make_unique<Impl>()) {
+    EVP_DigestInit_ex(m_impl->ctx, EVP_md5(), nullptr);
+}
 Md5::~Md5() = default;
 
 void Md5::Update(const void* data, size_t n) { EVP_DigestUpdate(m_impl->ctx, data, n); }

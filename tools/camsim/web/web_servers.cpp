@@ -87,7 +87,8 @@ void WebServers::Stop() { m_server.Stop(); }
 bool WebServers::Authorised(const SimCamera& cam, const std::map<std::string, std::string>& q,
                             bool lowAllowed) const {
     auto match = [&](const std::string& u, const std::string& p) {
-        return (u == cam.user && p == cam.pwd) || (lowAllowed && u == cam.lowUser && p == cam.lowPwd);
+        return (u == cam.user && p == cam.pwd) ||
+               (lowAllowed && u == cam.lowUser && p == cam.lowPwd);
     };
     bool hasUser = q.count("user") || q.count("loginuse");
     return hasUser && match(Get(q, "user"), Get(q, "pwd")) &&
@@ -172,8 +173,7 @@ void WebServers::HandleUpload(int index, int fd, HttpRequest& req, const std::st
         ++consumed;
     }
     std::string closing = "\r\n--" + boundary + "--\r\n";
-    ok = ok && partHead.starts_with("--" + boundary + "\r\n") &&
-         total >= consumed + closing.size();
+    ok = ok && partHead.starts_with("--" + boundary + "\r\n") && total >= consumed + closing.size();
     uint64_t fileLen = ok ? total - consumed - closing.size() : 0;
     Md5 md5;
     std::string tail;
@@ -201,7 +201,8 @@ void WebServers::HandleUpload(int index, int fd, HttpRequest& req, const std::st
         c.uploadSize = fileLen;
         c.uploadMd5 = digest;
         c.uploadContentMd5 = req.headers["content-md5"];
-        if (cgi == "upgrade_firmware.cgi" && c.newVersion.empty()) c.newVersion = NextVersion(c.version);
+        if (cgi == "upgrade_firmware.cgi" && c.newVersion.empty())
+            c.newVersion = NextVersion(c.version);
         if (cgi == "upgrade_htmls.cgi" && c.newAppVersion.empty())
             c.newAppVersion = NextVersion(c.appVersion);
     });
