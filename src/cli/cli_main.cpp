@@ -25,8 +25,8 @@ void AddCredentialOptions(CLI::App* cmd, SetOptions& opt) {
     cmd->add_option("MAC", opt.strMac, "the camera's MAC, e.g. 00:1A:2B:3C:4D:5E")->required();
     cmd->add_option("--user", opt.strUser, "camera account (default admin)");
     cmd->add_flag("--password-stdin", opt.bPasswordStdin,
-                  "read the password from the first line of standard input "
-                  "(else ZARVON_PASSWORD, else a prompt)");
+                  "read the password from a line of standard input (for onekey without "
+                  "--yes, the line after the answer); else ZARVON_PASSWORD, else a prompt");
     cmd->add_option("--seconds", opt.dSeconds, "how long to look for the camera (default 5)")
         ->check(CLI::Range(0.0, 86400.0));
     cmd->add_option("--timeout", opt.dTimeout, "how long to wait for its answer (default 5)")

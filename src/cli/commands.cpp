@@ -111,7 +111,10 @@ int SearchFor(CSearchSession& session, const BoundAdapter& bound, double dSecond
         PrintError(L"cannot search from " + bound.strBindIP + L": the address cannot be bound");
         return EXIT_FAILED;
     }
-    if (session.SendFailures() > 0) PrintError(LoadStrId(122));
+    if (session.SendFailures() > 0) {
+        PrintError(LoadStrId(122));
+        if (session.List().Count() == 0) return EXIT_FAILED;
+    }
     return EXIT_DONE;
 }
 
@@ -217,7 +220,15 @@ int Credentials(const SetOptions& opt, CameraParams& p) {
         PrintError(error);
         return EXIT_USAGE;
     }
-    SetCredentials(p, zv::AnsiToWide(opt.strUser), zv::AnsiToWide(pwd));
+    // A cut account or password would only be refused by the camera; say so instead.
+    std::wstring user = zv::AnsiToWide(opt.strUser), wpwd = zv::AnsiToWide(pwd);
+    if (zv::WideToOem(user).size() >= sizeof p.szUser ||
+        zv::WideToOem(wpwd).size() >= sizeof p.szPwd) {
+        PrintError("the account and the password may have at most " +
+                   std::to_string(sizeof p.szUser - 1) + " bytes each");
+        return EXIT_USAGE;
+    }
+    SetCredentials(p, user, wpwd);
     return EXIT_DONE;
 }
 
@@ -308,6 +319,12 @@ int CmdSet(const SetOptions& opt) {
         return EXIT_USAGE;
     }
     if (int rc = CheckAddressOptions(opt)) return rc;
+    if (opt.name &&
+        zv::WideToUtf8(zv::AnsiToWide(*opt.name)).size() >= sizeof(CameraParams::szName)) {
+        PrintError("--name may have at most " + std::to_string(sizeof(CameraParams::szName) - 1) +
+                   " bytes of UTF-8");
+        return EXIT_USAGE;
+    }
     BoundAdapter bound;
     if (int rc = ResolveAdapter(opt.adapter, bound)) return rc;
     CameraEntry entry{};

@@ -269,6 +269,8 @@ TEST_F(CliAgainstFleet, UsageNotFoundAndNoAdapterExitCodes) {
         {{"set", "02:5A:56:00:00:00", "--ip", "1.2.3"}, 2},
         {{"set", "02:5A:56:00:00:00", "--dhcp", "2"}, 2},
         {{"set", "02:5A:56:00:00:99", "--seconds", "1"}, 3},
+        {{"set", "02:5A:56:00:00:00", "--name", std::string(80, 'n')}, 2},
+        {{"set", "02:5A:56:00:00:00", "--user", std::string(32, 'u')}, 2},
         {{"frobnicate"}, 2},
         {{}, 2},
     };
