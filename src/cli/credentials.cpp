@@ -22,9 +22,10 @@ bool PromptWithoutEcho(std::string& strPwd) {
     if (tcgetattr(STDIN_FILENO, &old) != 0) return false;
     termios quiet = old;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    // Echo goes off before the prompt shows, so nothing typed after it can appear.
+    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) != 0) return false;
     std::fputs("Password: ", stderr);
     std::fflush(stderr);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     bool bOk = ReadStdinLine(strPwd);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &old);
     std::fputs("\n", stderr);

@@ -234,6 +234,15 @@ TEST_F(CliAgainstFleet, RefusalsAndSilenceFail) {
     EXPECT_EQ(Camera(1).httpPort, m_original[1].httpPort);
 }
 
+TEST_F(CliAgainstFleet, PasswordPromptOnATerminalDoesNotEcho) {
+    CliRun r = RunCliOnTerminal({"set", Mac(m_original[2]), "--port", "8082"}, kEnv,
+                                "Password: ", kPwd + "\n");
+    EXPECT_EQ(r.nExit, 0) << r.strOut;
+    EXPECT_NE(r.strOut.find("Set success"), std::string::npos) << r.strOut;
+    EXPECT_EQ(r.strOut.find(kPwd), std::string::npos) << r.strOut;
+    EXPECT_EQ(Camera(2).httpPort, 8082);
+}
+
 TEST_F(CliAgainstFleet, OneKeyRefusesDhcpAndMovesAFixedCamera) {
     // Camera 3 is in DHCP mode: refused before anything is sent.
     ASSERT_EQ(m_original[3].dhcp, 1);

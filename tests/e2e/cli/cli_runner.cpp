@@ -1,6 +1,7 @@
 #include "cli_runner.h"
 
 #include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,6 +50,42 @@ CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::strin
             }
         }
     }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
+}
+
+CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                        const std::string& strPrompt, const std::string& strTyped) {
+    CliRun run;
+    std::vector<char*> argv{const_cast<char*>(ZARVON_CLI)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    int master = -1;
+    pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid < 0) return run;
+    if (pid == 0) {
+        execve(ZARVON_CLI, argv.data(), envp.data());
+        _exit(127);
+    }
+    bool bTyped = false;
+    for (;;) {
+        pollfd fd{master, POLLIN, 0};
+        if (poll(&fd, 1, 20000) <= 0) break;  // the child hangs: give up
+        char buf[4096];
+        ssize_t n = read(master, buf, sizeof buf);
+        if (n <= 0) break;  // EIO once the child has closed the terminal
+        run.strOut.append(buf, static_cast<size_t>(n));
+        if (!bTyped && run.strOut.find(strPrompt) != std::string::npos) {
+            (void)!write(master, strTyped.data(), strTyped.size());
+            bTyped = true;
+        }
+    }
+    close(master);
     int status = 0;
     waitpid(pid, &status, 0);
     run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

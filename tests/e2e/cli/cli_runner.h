@@ -13,3 +13,8 @@ struct CliRun {
 // env entries are "NAME=value"; the child gets only these (and nothing else).
 CliRun RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
               const std::string& strStdin = "");
+
+// Runs zarvon-cli on a pseudo-terminal (its stdin, stdout and stderr), types strTyped
+// once strPrompt has appeared, and returns everything the terminal showed.
+CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                        const std::string& strPrompt, const std::string& strTyped);
