@@ -90,10 +90,12 @@ void BenchReplies(size_t n, int rounds, int rcvbuf) {
     engine.CloseListenThread();
     responder.Stop();
     std::sort(ms.begin(), ms.end());
-    std::printf("%6zu cameras, %2d MiB: last reply after median %7.2f ms (min %7.2f, max %7.2f) over %d searches; "
-                "lost %zu in all, at most %zu in one search; responder send errors %llu\n",
-                n, rcvbuf >> 20, ms[ms.size() / 2], ms.front(), ms.back(), rounds, lostTotal, lostMax,
-                static_cast<unsigned long long>(responder.SendErrors()));
+    std::printf(
+        "%6zu cameras, %2d MiB: last reply after median %7.2f ms (min %7.2f, max %7.2f) over %d "
+        "searches; "
+        "lost %zu in all, at most %zu in one search; responder send errors %llu\n",
+        n, rcvbuf >> 20, ms[ms.size() / 2], ms.front(), ms.back(), rounds, lostTotal, lostMax,
+        static_cast<unsigned long long>(responder.SendErrors()));
 }
 
 struct NullSink : zv::IMessageSink {
@@ -134,8 +136,10 @@ double IdleCpu(bool sliced, double seconds) {
     std::atomic<bool> stop{false};
     std::thread slicer;
     engine.SetBindIPAddr(L"127.0.0.1");
-    if (sliced) slicer = std::thread(SlicedListener, &engine, &stop);
-    else engine.OpenListenThread(nullptr, nullptr);
+    if (sliced)
+        slicer = std::thread(SlicedListener, &engine, &stop);
+    else
+        engine.OpenListenThread(nullptr, nullptr);
     double c0 = CpuSeconds();
     auto t0 = Clock::now();
     sched.Start(&sink, &engine);
@@ -162,12 +166,17 @@ int main(int argc, char** argv) {
     bool compare = true;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--seconds" && i + 1 < argc) seconds = std::atof(argv[++i]);
-        else if (a == "--rounds" && i + 1 < argc) rounds = std::atoi(argv[++i]);
-        else if (a == "--count" && i + 1 < argc) sizes = {static_cast<size_t>(std::atol(argv[++i]))};
-        else if (a == "--rcvbuf-mib" && i + 1 < argc) buffers = {std::atoi(argv[++i]) << 20}, compare = false;
+        if (a == "--seconds" && i + 1 < argc)
+            seconds = std::atof(argv[++i]);
+        else if (a == "--rounds" && i + 1 < argc)
+            rounds = std::atoi(argv[++i]);
+        else if (a == "--count" && i + 1 < argc)
+            sizes = {static_cast<size_t>(std::atol(argv[++i]))};
+        else if (a == "--rcvbuf-mib" && i + 1 < argc)
+            buffers = {std::atoi(argv[++i]) << 20}, compare = false;
         else {
-            std::printf("usage: bench_discovery [--count N] [--rcvbuf-mib M] [--rounds R] [--seconds S]\n");
+            std::printf(
+                "usage: bench_discovery [--count N] [--rcvbuf-mib M] [--rounds R] [--seconds S]\n");
             return 2;
         }
     }
@@ -176,10 +185,14 @@ int main(int argc, char** argv) {
     for (int b : buffers)
         for (size_t n : sizes) BenchReplies(n, rounds, b);
     // For comparison: the largest fleet with twice the buffer.
-    if (compare && sizes.back() >= 10000) BenchReplies(sizes.back(), rounds, 2 * COstrel::kRecvBufferBytes);
+    if (compare && sizes.back() >= 10000)
+        BenchReplies(sizes.back(), rounds, 2 * COstrel::kRecvBufferBytes);
     if (seconds <= 0) return 0;
-    std::printf("CPU of the process while searching every 2 s with no camera, %.0f s each:\n", seconds);
-    std::printf("  blocking wait (scheduler + listener): %6.3f %% of a core\n", IdleCpu(false, seconds));
-    std::printf("  300 us sliced wait (same scheduler):  %6.3f %% of a core\n", IdleCpu(true, seconds));
+    std::printf("CPU of the process while searching every 2 s with no camera, %.0f s each:\n",
+                seconds);
+    std::printf("  blocking wait (scheduler + listener): %6.3f %% of a core\n",
+                IdleCpu(false, seconds));
+    std::printf("  300 us sliced wait (same scheduler):  %6.3f %% of a core\n",
+                IdleCpu(true, seconds));
     return 0;
 }

@@ -50,10 +50,15 @@ int ModeClassOf(const char* szVersion, size_t nMax) {
 
 const char* ModeLetter(int nMode) {
     switch (nMode) {
-        case 1: return "T";
-        case 2: return "F";
-        case 3: return "C";
-        case 4: return "G";
-        default: return "Other";
+        case 1:
+            return "T";
+        case 2:
+            return "F";
+        case 3:
+            return "C";
+        case 4:
+            return "G";
+        default:
+            return "Other";
     }
 }

@@ -203,8 +203,10 @@ void COstrel::ListenOnce() {
             uint64_t n;
             [[maybe_unused]] ssize_t rd = ::read(m_wakeFd, &n, sizeof n);
         }
-        if (fds[0].revents & POLLNVAL) TraceOut("\n select error");
-        else if (fds[0].revents & (POLLIN | POLLERR)) HandleReadable(s);
+        if (fds[0].revents & POLLNVAL)
+            TraceOut("\n select error");
+        else if (fds[0].revents & (POLLIN | POLLERR))
+            HandleReadable(s);
     }
     m_bInWait = false;
 }

@@ -25,7 +25,7 @@ public:
     // Scheduler thread (uninitsocket also from the UI thread's stop sequence).
     int initsocket();  // 1 bound, 0 failed
     void uninitsocket();
-    int SendSearch();                              // 1 all 4 bytes out, 0 send error
+    int SendSearch();                               // 1 all 4 bytes out, 0 send error
     int SendSetParams(const CameraParams& params);  // 1 all 324 bytes out, 0 send error
     int SearchOnce();  // 0 sent, 1 socket failed to set up, 2 request failed to go out
 
@@ -66,6 +66,6 @@ private:
     // Socket set-up, sends and closes exclude each other, so a close from the UI thread's
     // stop sequence can never meet a send of the scheduler on a dying descriptor.
     std::mutex m_sockMu;
-    int m_wakeFd = -1;                    // eventfd that ends the listener's wait
+    int m_wakeFd = -1;                   // eventfd that ends the listener's wait
     std::atomic<bool> m_bInWait{false};  // listener is using m_fdRead
 };

@@ -33,8 +33,8 @@ void Check(int32_t ev, void* pData, void* pUser) {
             if (x[i] != At(in, 324 + i)) abort();
     } else {
         if (At(in, 2) != 0x02 || At(in, 3) != 0x08) abort();  // only a settings reply
-        int32_t code = static_cast<int32_t>(At(in, 324) | (At(in, 325) << 8) |
-                                            (At(in, 326) << 16) | (uint32_t{At(in, 327)} << 24));
+        int32_t code = static_cast<int32_t>(At(in, 324) | (At(in, 325) << 8) | (At(in, 326) << 16) |
+                                            (uint32_t{At(in, 327)} << 24));
         if (code != ev) abort();
     }
 }

@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 
 #include <CLI/CLI.hpp>
-
 #include <csignal>
 #include <cstdio>
 #include <thread>
@@ -38,8 +37,10 @@ int main(int argc, char** argv) {
     app.add_option("--spread-ms", spreadMs, "camera i waits a further i*spread/count ms");
     app.add_option("--silent", silent, "the last N cameras answer nothing");
     app.add_option("--seconds", seconds, "run this long, then exit (0: until a signal)");
-    app.add_option("--foreign-magic", faults.foreignMagic, "datagrams with a wrong magic per search");
-    app.add_option("--unknown-command", faults.unknownCommand, "datagrams with an unknown command per search");
+    app.add_option("--foreign-magic", faults.foreignMagic,
+                   "datagrams with a wrong magic per search");
+    app.add_option("--unknown-command", faults.unknownCommand,
+                   "datagrams with an unknown command per search");
     app.add_option("--short", faults.shortReplies, "40-byte search replies per search");
     app.add_option("--zero-length", faults.zeroLength, "empty datagrams per search");
     app.add_option("--garbage", faults.garbage, "random datagrams per search");
@@ -64,9 +65,9 @@ int main(int argc, char** argv) {
         c.silent = i + static_cast<size_t>(silent) >= cams.size();
         if (!quiet)
             std::printf("%-15s %02X:%02X:%02X:%02X:%02X:%02X %-20s %-12s port %u %s  %s\n",
-                        c.ip.c_str(), c.mac[0], c.mac[1], c.mac[2], c.mac[3], c.mac[4],
-                        c.mac[5], c.uid.c_str(), c.version.c_str(), c.httpPort,
-                        c.dhcp ? "DHCP " : "fixed", c.name.c_str());
+                        c.ip.c_str(), c.mac[0], c.mac[1], c.mac[2], c.mac[3], c.mac[4], c.mac[5],
+                        c.uid.c_str(), c.version.c_str(), c.httpPort, c.dhcp ? "DHCP " : "fixed",
+                        c.name.c_str());
         fleet.Add(std::move(c));
     }
 
@@ -84,14 +85,16 @@ int main(int argc, char** argv) {
     auto start = std::chrono::steady_clock::now();
     while (!g_stop) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (seconds > 0 && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
+        if (seconds > 0 &&
+            std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
             break;
     }
     responder.Stop();
-    std::printf("camsim: %llu searches, %llu settings requests, %llu replies sent, %llu send errors\n",
-                static_cast<unsigned long long>(responder.SearchRequests()),
-                static_cast<unsigned long long>(responder.SetRequests()),
-                static_cast<unsigned long long>(responder.RepliesSent()),
-                static_cast<unsigned long long>(responder.SendErrors()));
+    std::printf(
+        "camsim: %llu searches, %llu settings requests, %llu replies sent, %llu send errors\n",
+        static_cast<unsigned long long>(responder.SearchRequests()),
+        static_cast<unsigned long long>(responder.SetRequests()),
+        static_cast<unsigned long long>(responder.RepliesSent()),
+        static_cast<unsigned long long>(responder.SendErrors()));
     return 0;
 }

@@ -128,8 +128,10 @@ void DiscoveryResponder::ReceiveLoop() {
 void DiscoveryResponder::OnDatagram(const uint8_t* data, size_t len, const sockaddr_in& from) {
     if (len < 4 || data[0] != 0x44 || data[1] != 0x48) return;
     uint16_t cmd = static_cast<uint16_t>(data[2] | (data[3] << 8));
-    if (cmd == CMD_SEARCH_REQ) OnSearch(from);
-    else if (cmd == CMD_SET_REQ) OnSetRequest(data, len, from);
+    if (cmd == CMD_SEARCH_REQ)
+        OnSearch(from);
+    else if (cmd == CMD_SET_REQ)
+        OnSetRequest(data, len, from);
 }
 
 void DiscoveryResponder::OnSearch(const sockaddr_in& from) {
@@ -141,8 +143,8 @@ void DiscoveryResponder::OnSearch(const sockaddr_in& from) {
         out.reserve(cams.size());
         for (const SimCamera& c : cams) {
             if (c.silent) continue;
-            out.push_back({now + int64_t{c.replyDelayMs} * 1000, 0, AddrOf(c.ip), from,
-                           SearchReplyOf(c)});
+            out.push_back(
+                {now + int64_t{c.replyDelayMs} * 1000, 0, AddrOf(c.ip), from, SearchReplyOf(c)});
         }
         return out;
     });
@@ -296,8 +298,10 @@ void DiscoveryResponder::SendBatch(std::vector<Pending>& batch) {
         msghdr& h = msgs[done].msg_hdr;
         h.msg_control = nullptr;
         h.msg_controllen = 0;
-        if (::sendmsg(m_sock, &h, 0) >= 0) ++m_nSent;
-        else ++m_nSendErrors;
+        if (::sendmsg(m_sock, &h, 0) >= 0)
+            ++m_nSent;
+        else
+            ++m_nSendErrors;
         ++done;
     }
 }

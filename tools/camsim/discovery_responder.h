@@ -3,6 +3,8 @@
 // to the requester and from the camera's own loopback address (IP_PKTINFO), so the
 // replies of thousands of cameras need no socket per camera.
 #pragma once
+#include <netinet/in.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -11,8 +13,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <netinet/in.h>
 
 #include "camsim/fleet.h"
 
@@ -47,10 +47,10 @@ public:
 
 private:
     struct Pending {
-        int64_t dueUs;          // steady clock, microseconds
-        uint64_t seq;           // keeps equal due times in arrival order
-        in_addr from;           // the camera's address (source of the reply)
-        sockaddr_in to;         // the requester
+        int64_t dueUs;   // steady clock, microseconds
+        uint64_t seq;    // keeps equal due times in arrival order
+        in_addr from;    // the camera's address (source of the reply)
+        sockaddr_in to;  // the requester
         std::vector<uint8_t> bytes;
         bool operator>(const Pending& o) const {
             return dueUs != o.dueUs ? dueUs > o.dueUs : seq > o.seq;

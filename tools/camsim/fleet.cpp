@@ -12,9 +12,10 @@ namespace {
 const char* const kVersionForms[] = {"1.2.3.%zu", "1.7.15.%zu", "1.7.60.%zu", "1.7.20.%zu",
                                      "1.7.30.%zu"};
 // Names in the four languages the program speaks, some of them non-ASCII UTF-8.
-const char* const kNameForms[] = {"Camera %zu", "Kamera wejście %zu",
-                                  "\xE5\x89\x8D\xE9\x97\xA8\xE6\x91\x84\xE5\x83\x8F\xE6\x9C\xBA %zu",
-                                  "\xE3\x82\xAB\xE3\x83\xA1\xE3\x83\xA9 %zu", "Garage %zu"};
+const char* const kNameForms[] = {
+    "Camera %zu", "Kamera wejście %zu",
+    "\xE5\x89\x8D\xE9\x97\xA8\xE6\x91\x84\xE5\x83\x8F\xE6\x9C\xBA %zu",
+    "\xE3\x82\xAB\xE3\x83\xA1\xE3\x83\xA9 %zu", "Garage %zu"};
 const uint16_t kPorts[] = {80, 8080, 81, 8000, 8888};
 
 std::string Format(const char* form, size_t i) {
@@ -58,7 +59,11 @@ std::vector<SimCamera> MakeFleet(size_t n, const std::string& pwd) {
     for (size_t i = 0; i < n; ++i) {
         SimCamera c;
         c.ip = AddressOf(i);
-        c.mac = {0x02, 0x5A, 0x56, static_cast<uint8_t>(i >> 16), static_cast<uint8_t>(i >> 8),
+        c.mac = {0x02,
+                 0x5A,
+                 0x56,
+                 static_cast<uint8_t>(i >> 16),
+                 static_cast<uint8_t>(i >> 8),
                  static_cast<uint8_t>(i)};
         c.httpPort = kPorts[i % 5];
         c.uid = Format("ZVSIM%06zuABCDE", i);

@@ -34,9 +34,12 @@ int main(int argc, char** argv) {
     const char* name = TRACE_VIEWER_PRIMARY;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--secondary") name = TRACE_VIEWER_SECONDARY;
-        else if (a == "--dir" && i + 1 < argc) zv::SetTraceDirectory(argv[++i]);
-        else return Usage();
+        if (a == "--secondary")
+            name = TRACE_VIEWER_SECONDARY;
+        else if (a == "--dir" && i + 1 < argc)
+            zv::SetTraceDirectory(argv[++i]);
+        else
+            return Usage();
     }
     std::string dir = zv::TraceDirectory();
     mkdir(dir.c_str(), 0777);

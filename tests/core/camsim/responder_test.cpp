@@ -56,7 +56,8 @@ public:
             uint8_t buf[2048];
             sockaddr_in from{};
             socklen_t fl = sizeof from;
-            ssize_t n = recvfrom(m_sock, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fl);
+            ssize_t n =
+                recvfrom(m_sock, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fl);
             if (n < 0) return out;
             char ip[INET_ADDRSTRLEN];
             inet_ntop(AF_INET, &from.sin_addr, ip, sizeof ip);
@@ -118,8 +119,11 @@ TEST_F(ResponderTest, SettingsRequestNeedsMacUidAndAccount) {
         size_t replies;
         int32_t result;
     } cases[] = {
-        {"other MAC", p, 0, 0}, {"other UID", p, 0, 0}, {"bad password", p, 1, SET_RESULT_BAD_AUTH},
-        {"low rights", p, 1, SET_RESULT_NO_RIGHT}, {"right account", p, 1, SET_RESULT_OK},
+        {"other MAC", p, 0, 0},
+        {"other UID", p, 0, 0},
+        {"bad password", p, 1, SET_RESULT_BAD_AUTH},
+        {"low rights", p, 1, SET_RESULT_NO_RIGHT},
+        {"right account", p, 1, SET_RESULT_OK},
     };
     cases[0].params.byMacAddr[5] ^= 1;
     cases[1].params.szUid[0] = 'X';
@@ -159,7 +163,11 @@ TEST_F(ResponderTest, SettingsRequestNeedsMacUidAndAccount) {
 
 TEST_F(ResponderTest, IgnoresWhatIsNoRequest) {
     std::vector<std::vector<uint8_t>> junk = {
-        {}, {0x44}, {0x44, 0x48, 0x01}, {0x48, 0x44, 0x01, 0x01}, {0x44, 0x48, 0x01, 0x08},
+        {},
+        {0x44},
+        {0x44, 0x48, 0x01},
+        {0x48, 0x44, 0x01, 0x01},
+        {0x44, 0x48, 0x01, 0x08},
         {0x44, 0x48, 0x02, 0x01, 0x00},  // a settings request cut short
     };
     for (auto& j : junk) req.Send(j.data(), j.size());

@@ -97,8 +97,8 @@ TEST(ReplyHandler, SettingsReplyPassesItsResultCodeAndBlock) {
         {SET_RESP_SIZE, SET_RESULT_BAD_AUTH, SET_RESULT_BAD_AUTH},
         {SET_RESP_SIZE, SET_RESULT_NO_RIGHT, SET_RESULT_NO_RIGHT},
         {SET_RESP_SIZE, -7, -7},
-        {324, SET_RESULT_BAD_AUTH, 0},          // code missing: reads as 0
-        {326, 0x12348001, 0x8001},              // half a code: the upper half reads 0
+        {324, SET_RESULT_BAD_AUTH, 0},  // code missing: reads as 0
+        {326, 0x12348001, 0x8001},      // half a code: the upper half reads 0
     };
     CameraParams p = SampleParams();
     for (const Case& k : cases) {
@@ -142,7 +142,8 @@ TEST(ReplyHandler, DropsWhatIsNotAReplyWithoutCallback) {
     // Exactly 1024 bytes still fits the buffer.
     std::vector<uint8_t> full = Header(CMD_SEARCH_RESP, 1024);
     Collector c;
-    EXPECT_EQ(HandleReplyDatagram(full.data(), full.size(), Collector::Callback, &c), REPLY_HANDLED);
+    EXPECT_EQ(HandleReplyDatagram(full.data(), full.size(), Collector::Callback, &c),
+              REPLY_HANDLED);
     EXPECT_EQ(c.found.size(), 1u);
     // No callback registered: received and dropped.
     EXPECT_EQ(HandleReplyDatagram(full.data(), full.size(), nullptr, nullptr), REPLY_HANDLED);
@@ -153,15 +154,23 @@ TEST(ModeClass, VersionTable) {
         const char* version;
         int mode;
     } cases[] = {
-        {"1.2.3.4", 1},    {"1.7.15.0", 2},   {"1.7.20.0", 4},     {"1.7.60.1", 3},
-        {"1.7.30.1", 5},   {"1.7.15", 5},     {"1. 0 .9.9", 1},    {"", 5},
-        {"1", 5},          {"1.", 5},         {"1.7", 5},          {"1.7.", 5},
-        {"x.0.99.1", 1},   {"1.3.", 1},       {"1.6.0.0", 1},      {"1.5.9.9", 1},
-        {"1.4.19.0", 2},   {"1.4.10.0", 2},   {"1.4.9.0", 5},      {"1.4.21.0", 5},
-        {"1.4.59.0", 5},   {"1.4.99999999999.0", 3}, {"1.7..0", 5}, {"1..15.0", 1},
-        {"1.7. 15 .0", 2}, {"1.7.15a.0", 2},  {"1.-2.60.0", 3},    {"1.7.60.1.2", 3},
+        {"1.2.3.4", 1},    {"1.7.15.0", 2},
+        {"1.7.20.0", 4},   {"1.7.60.1", 3},
+        {"1.7.30.1", 5},   {"1.7.15", 5},
+        {"1. 0 .9.9", 1},  {"", 5},
+        {"1", 5},          {"1.", 5},
+        {"1.7", 5},        {"1.7.", 5},
+        {"x.0.99.1", 1},   {"1.3.", 1},
+        {"1.6.0.0", 1},    {"1.5.9.9", 1},
+        {"1.4.19.0", 2},   {"1.4.10.0", 2},
+        {"1.4.9.0", 5},    {"1.4.21.0", 5},
+        {"1.4.59.0", 5},   {"1.4.99999999999.0", 3},
+        {"1.7..0", 5},     {"1..15.0", 1},
+        {"1.7. 15 .0", 2}, {"1.7.15a.0", 2},
+        {"1.-2.60.0", 3},  {"1.7.60.1.2", 3},
     };
-    for (const Case& k : cases) EXPECT_EQ(ModeClassOf(k.version), k.mode) << '"' << k.version << '"';
+    for (const Case& k : cases)
+        EXPECT_EQ(ModeClassOf(k.version), k.mode) << '"' << k.version << '"';
     EXPECT_EQ(ModeClassOf(nullptr), 5);
 }
 
@@ -169,7 +178,7 @@ TEST(ModeClass, FullWidthFieldWithoutTerminatorIsReadWithinIt) {
     char field[40];
     std::memset(field, '7', sizeof field);
     std::memcpy(field, "1.4.", 4);
-    field[32] = '.';  // just past a 32-byte field
+    field[32] = '.';                       // just past a 32-byte field
     EXPECT_EQ(ModeClassOf(field, 32), 5);  // no third '.' inside the field: C = -1
     EXPECT_EQ(ModeClassOf(field, 33), 3);  // the byte past it would have changed the class
 }

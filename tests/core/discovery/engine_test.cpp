@@ -1,7 +1,6 @@
 // The search engine against the simulated cameras on loopback (inside a private network
 // namespace): search, settings round trip, bind fallbacks and hostile datagrams.
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <chrono>
@@ -226,7 +225,8 @@ TEST(EngineLifecycle, CloseWithoutStartResetsAndStopEndsTheListenerPromptly) {
         auto t0 = std::chrono::steady_clock::now();
         e.CloseListenThread();
         auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - t0).count();
+                      std::chrono::steady_clock::now() - t0)
+                      .count();
         EXPECT_LT(ms, 400);  // the 200 ms wait, and the thread was already gone
         EXPECT_FALSE(e.m_hThread.joinable());
         EXPECT_EQ(e.m_sock, zv::kNoSocket);

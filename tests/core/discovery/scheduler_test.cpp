@@ -1,8 +1,7 @@
 // The search scheduler's rhythm with an accelerated clock, watched from the camera side
 // by a raw receiver on port 8600 and from the owner side by a recording sink.
-#include <gtest/gtest.h>
-
 #include <dirent.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <thread>
@@ -69,7 +68,8 @@ private:
             h.msg_controllen = sizeof ctl;
             ssize_t n = recvmsg(m_sock, &h, 0);
             if (n < 0) continue;
-            Item it{zv::GetTickCount(), std::vector<uint8_t>(buf, buf + n), ntohs(from.sin_port), {}};
+            Item it{
+                zv::GetTickCount(), std::vector<uint8_t>(buf, buf + n), ntohs(from.sin_port), {}};
             for (cmsghdr* c = CMSG_FIRSTHDR(&h); c; c = CMSG_NXTHDR(&h, c))
                 if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO)
                     it.dst = reinterpret_cast<in_pktinfo*>(CMSG_DATA(c))->ipi_addr;

@@ -28,12 +28,12 @@ inline bool OnlyLoopback() {
     return only;
 }
 
-#define REQUIRE_NAMESPACE()                                                            \
-    do {                                                                               \
-        if (!disc_test::OnlyLoopback()) {                                              \
-            GTEST_SKIP() << "needs a private network namespace: unshare -n sh -c "     \
-                            "'ip link set lo up; ...'";                                \
-        }                                                                              \
+#define REQUIRE_NAMESPACE()                                                        \
+    do {                                                                           \
+        if (!disc_test::OnlyLoopback()) {                                          \
+            GTEST_SKIP() << "needs a private network namespace: unshare -n sh -c " \
+                            "'ip link set lo up; ...'";                            \
+        }                                                                          \
     } while (0)
 
 // Collects every callback of the engine.
