@@ -57,8 +57,9 @@ public:
     int m_nTimeout = 5;
     std::atomic<int> m_nRetVal{RET_NONE};
     int m_nContentLen = 0;
-    char m_szRecvBuf[zv::http::kRecvBufSize];
-    char m_szSendBuf[zv::http::kSendBufSize];
+    // Zero from the start, so that a query before any reply arrived reads an empty text.
+    char m_szRecvBuf[zv::http::kRecvBufSize] = {};
+    char m_szSendBuf[zv::http::kSendBufSize] = {};
 
 private:
     void BeginRequest(int timeout);

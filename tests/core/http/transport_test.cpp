@@ -118,7 +118,7 @@ TEST_F(Transport, FaultyTextReplies) {
 TEST_F(Transport, RefusedConnectionWaitsOutTheTimeout) {
     SimCamera off = TestCam("127.0.10.6");
     off.webFault = camsim::kFaultRefuse;
-    Start({off});
+    Start({off, TestCam("127.0.10.18")});
     CCgiOper op;
     int code = 0, len = 0;
     auto t0 = Clock::now();
@@ -127,6 +127,14 @@ TEST_F(Transport, RefusedConnectionWaitsOutTheTimeout) {
     EXPECT_GE(MsSince(t0), 950);
     EXPECT_LT(MsSince(t0), 3000);
     EXPECT_EQ(op.m_CgiSock.m_hSocket, zv::kNoSocket);
+
+    // A query that fails before its reply must not read the previous reply as its own.
+    std::vector<std::wstring> values;
+    ASSERT_EQ(op.GetCgiParams(Url(Cam(1), "get_status.cgi"), 5, {L"sys_ver"}, values, code, len),
+              1);
+    EXPECT_EQ(op.GetCgiParams(Url(off, "get_status.cgi"), 1, {L"sys_ver"}, values, code, len), 0);
+    EXPECT_EQ(code, RET_CONNECT_TIMEOUT);
+    EXPECT_EQ(values, std::vector<std::wstring>{L"48.1.2.3"});
 }
 
 TEST_F(Transport, StopFlagFailsEveryRequestAtOnce) {
