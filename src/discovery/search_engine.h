@@ -22,7 +22,9 @@ public:
     int OpenListenThread(SearchCallback pfnCallback, void* pUser);  // 1 started, 0 not
     void CloseListenThread();
 
-    // Scheduler thread (uninitsocket also from the UI thread's stop sequence).
+    // Scheduler thread (uninitsocket also from the UI thread's stop sequence). A close
+    // waits until the listener is out of its wait, so none of these may be called from
+    // inside the search callback.
     int initsocket();  // 1 bound, 0 failed
     void uninitsocket();
     int SendSearch();                               // 1 all 4 bytes out, 0 send error
