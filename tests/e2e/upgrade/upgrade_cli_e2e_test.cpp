@@ -41,17 +41,32 @@ struct Result {
 };
 
 // Runs the command line in a child; onOutput sees stdout so far and may signal the child.
+// With bTerminal the child's standard output is a pseudo-terminal.
 Result RunCli(const std::string& args, const std::string& stdinText, const std::string& hosts,
-              const std::function<void(const std::string&, pid_t)>& onOutput = nullptr) {
+              const std::function<void(const std::string&, pid_t)>& onOutput = nullptr,
+              bool bTerminal = false) {
     std::string script = "mount --bind '" + hosts +
                          "' /etc/hosts && LANG=C LC_ALL=C ZARVON_PASSWORD=123456 exec '" +
                          UPGRADE_CLI + "' upgrade " + args + " --bind 127.0.0.1 --time-scale " +
                          std::to_string(static_cast<int>(kScale));
     int in[2], out[2], err[2];
     EXPECT_EQ(pipe(in) | pipe(out) | pipe(err), 0);
+    int master = -1;
+    std::string slave;
+    if (bTerminal) {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_GE(master, 0);
+        EXPECT_EQ(grantpt(master) | unlockpt(master), 0);
+        slave = ptsname(master);
+    }
     pid_t pid = fork();
     if (pid == 0) {
         dup2(in[0], 0);
+        if (bTerminal) {
+            int fd = open(slave.c_str(), O_RDWR | O_NOCTTY);
+            dup2(fd, out[1]);
+            close(master);
+        }
         dup2(out[1], 1);
         dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
@@ -64,13 +79,17 @@ Result RunCli(const std::string& args, const std::string& stdinText, const std::
     if (!stdinText.empty()) (void)!write(in[1], stdinText.data(), stdinText.size());
     close(in[1]);
     Result r;
+    if (bTerminal) {
+        close(out[0]);
+        out[0] = master;  // a terminal's master reports the child's end as an error
+    }
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (open > 0 && std::chrono::steady_clock::now() < deadline) {
         if (poll(fds, 2, 100) <= 0) continue;
         for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
             char buf[4096];
             ssize_t n = read(fds[i].fd, buf, sizeof buf);
             if (n <= 0) {
@@ -203,6 +222,28 @@ TEST_F(UpgradeCliTest, OnlineUpgradeLogsEachStatusOnceAndSucceeds) {
     EXPECT_NE(r.out.find(En(186) + " 48.3.16.26"), std::string::npos);
     EXPECT_EQ(Cam(0).downloadOrders,
               (std::vector<std::string>{"server=dl.example.invalid&port=80&file=/fw/26.bin"}));
+}
+
+TEST_F(UpgradeCliTest, OnATerminalCountingLinesAreRewrittenInPlace) {
+    Result r = RunCli(Mac(0) + " --online", "", hosts, nullptr, true);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    // The restart wait's line is written again every second after a carriage return,
+    // its count growing; the line is ended once, before the next status's line.
+    std::regex refresh("\r(\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}: )" +
+                       std::regex_replace(En(174), std::regex("[.]"), "\\.") + "(\\d+)");
+    std::vector<int> counts;
+    for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), refresh);
+         it != std::sregex_iterator(); ++it)
+        counts.push_back(std::stoi((*it)[2].str()));
+    ASSERT_GE(counts.size(), 20u) << r.out;
+    for (size_t i = 1; i < counts.size(); ++i) EXPECT_GT(counts[i], counts[i - 1]);
+    size_t last = r.out.rfind(En(174));
+    size_t done = r.out.find(En(176));
+    ASSERT_NE(done, std::string::npos);
+    EXPECT_LT(last, done);
+    EXPECT_EQ(std::count(r.out.begin() + static_cast<long>(last), r.out.begin() + static_cast<long>(done), '\n'), 1)
+        << "one line end between the last refresh and the final line";
+    EXPECT_EQ(r.out.find(En(188)), r.out.rfind(En(188))) << "a plain status is written once";
 }
 
 TEST_F(UpgradeCliTest, SameVersionAsksAndNoStopsWithCancel) {
