@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #include "gui/app/zarvon_dlg.h"
@@ -110,7 +110,8 @@ int main(int argc, char** argv) {
 
     std::sort(lateMs.begin(), lateMs.end());
     auto pct = [&](double p) {
-        return lateMs.empty() ? 0.0 : lateMs[std::min(lateMs.size() - 1, size_t(p * lateMs.size()))];
+        return lateMs.empty() ? 0.0
+                              : lateMs[std::min(lateMs.size() - 1, size_t(p * lateMs.size()))];
     };
     std::printf("cameras            %d (reply spread %d ms)\n", nCameras, nSpreadMs);
     std::printf("all listed         %s, at search pass %d, after %.2f s\n", bAll ? "yes" : "NO",

@@ -166,9 +166,8 @@ void CZarvonDlg::OnInitDialog() {
 
     for (int i = 0; i < kLanguageCount; ++i)
         m_cboLanguage->addItem(QString::fromWCharArray(LanguageLabel(i)), i);
-    m_cboLanguage->setCurrentIndex(GetLanguage() >= 0 && GetLanguage() < kLanguageCount
-                                       ? GetLanguage()
-                                       : 0);
+    m_cboLanguage->setCurrentIndex(
+        GetLanguage() >= 0 && GetLanguage() < kLanguageCount ? GetLanguage() : 0);
     SetColumnWidths();
     CreatePages();
     m_tab->setCurrentIndex(0);

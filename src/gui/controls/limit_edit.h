@@ -10,8 +10,8 @@
 class CLimitEdit : public QLineEdit {
     Q_OBJECT
 public:
-    static constexpr uint32_t kUnset = 0xFFFFFFFFu;  // no character reaches it
-    static constexpr uint32_t kNoChar = 0xFFFFFFFEu;   // a key press that types nothing
+    static constexpr uint32_t kUnset = 0xFFFFFFFFu;   // no character reaches it
+    static constexpr uint32_t kNoChar = 0xFFFFFFFEu;  // a key press that types nothing
 
     explicit CLimitEdit(QWidget* parent = nullptr);
 

@@ -56,8 +56,7 @@ void CXPButton::DrawItem(QPainter& dc, const QRect& rcItem, unsigned nState) {
     // Outline over the whole item, filled with the surface's default white brush.
     dc.setPen(m_penBorder);
     dc.setBrush(Qt::white);
-    dc.drawRoundedRect(QRectF(rcItem.left(), rcItem.top(), rcItem.width() - 1,
-                              rcItem.height() - 1),
+    dc.drawRoundedRect(QRectF(rcItem.left(), rcItem.top(), rcItem.width() - 1, rcItem.height() - 1),
                        2.5, 2.5);
 
     m_bFocus = (nState & ODS_FOCUS) ? 1 : 0;
@@ -85,8 +84,7 @@ void CXPButton::DrawFace(QPainter& dc, const QRect& rcFace) {
     std::array<QBrush, 64> brushes;
     for (int i = 0; i < 64; ++i) brushes[i] = QBrush(FaceBrushColor(i));
     for (int k = 0; k < h; ++k)
-        dc.fillRect(QRect(rcFace.left(), rcFace.top() + k, rcFace.width(), 1),
-                    brushes[63 * k / h]);
+        dc.fillRect(QRect(rcFace.left(), rcFace.top() + k, rcFace.width(), 1), brushes[63 * k / h]);
 }
 
 void CXPButton::DrawFrame(QPainter& dc, const QRect& rcFace) {

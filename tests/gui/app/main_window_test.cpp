@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -9,7 +10,6 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
-#include <dirent.h>
 
 #include "base/app_messages.h"
 #include "base/clock.h"
@@ -132,6 +132,16 @@ TEST_F(MainWindowTest, FleetIsListedWithinOnePass) {
     }
     EXPECT_TRUE(ButtonsDisabled(*dlg));
     EXPECT_EQ(dlg->PageGeneral()->ShownCamera(), nullptr);
+
+    // Find searches at once instead of at the next 2-second turn.
+    dlg->OnFind();
+    EXPECT_TRUE(WaitUntil([&] { return sim.responder->SearchRequests() == 2; }, 1000));
+    // While another walker holds the list, Find does nothing.
+    ASSERT_TRUE(dlg->Cameras().TryLock());
+    dlg->OnFind();
+    Pump(300);
+    dlg->Cameras().Unlock();
+    EXPECT_EQ(sim.responder->SearchRequests(), 2u);
 }
 
 TEST_F(MainWindowTest, SilentCameraGoesAtTheSecondPruneAndRenamedOneIsRefreshedInPlace) {
@@ -149,8 +159,10 @@ TEST_F(MainWindowTest, SilentCameraGoesAtTheSecondPruneAndRenamedOneIsRefreshedI
     EXPECT_GE(sim.responder->SearchRequests() - searchesAtSilence, 1u);
     EXPECT_EQ(CountText(*dlg), "Count:3");
     ASSERT_TRUE(WaitUntil(
-        [&] { return RowOfIp(sim.cams[1].ip) >= 0 &&
-                     list->item(RowOfIp(sim.cams[1].ip), 1)->text() == "Renamed camera"; },
+        [&] {
+            return RowOfIp(sim.cams[1].ip) >= 0 &&
+                   list->item(RowOfIp(sim.cams[1].ip), 1)->text() == "Renamed camera";
+        },
         3000));
     EXPECT_EQ(RowOfIp(sim.cams[1].ip), renamedRow) << "the renamed camera keeps its row";
     EXPECT_EQ(list->rowCount(), 3);

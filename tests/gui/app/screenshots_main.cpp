@@ -16,8 +16,8 @@
 int main(int argc, char** argv) {
     const bool bPrivate = EnterPrivateNetworkNamespace();
     QApplication app(argc, argv);
-    QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                           : QDir::temp().filePath("zarvon-screenshots");
+    QString dir =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::temp().filePath("zarvon-screenshots");
     QDir().mkpath(dir);
 
     CRecordingBoxes boxes;  // a box would hide the window; it is printed instead
@@ -40,8 +40,8 @@ int main(int argc, char** argv) {
         emit lang->activated(i);
         Pump(100);
         const QString path = QDir(dir).filePath(QString("main-%1.png").arg(names[i]));
-        if (!dlg.grab().save(path)) std::fprintf(stderr, "screenshots: cannot write %s\n",
-                                                 qPrintable(path));
+        if (!dlg.grab().save(path))
+            std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(path));
     }
     for (const RecordedBox& b : boxes.m_boxes)
         std::fprintf(stderr, "box: %s\n", qPrintable(b.text));

@@ -1,3 +1,5 @@
+#include "gui/services/ui_call.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -5,7 +7,6 @@
 #include <atomic>
 #include <thread>
 
-#include "gui/services/ui_call.h"
 #include "gui_fixture.h"
 #include "qt_app_env.h"
 

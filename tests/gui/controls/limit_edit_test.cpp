@@ -1,3 +1,5 @@
+#include "gui/controls/limit_edit.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -5,7 +7,6 @@
 #include <QTest>
 #include <functional>
 
-#include "gui/controls/limit_edit.h"
 #include "qt_app_env.h"
 
 namespace {
@@ -48,24 +49,44 @@ TEST(LimitEditTest, TypedCharactersPassOnlyByTheConfiguredSets) {
     };
     const std::vector<Case> cases = {
         {"digits pass", PortField, "", {Ch('0'), Ch('4'), Ch('9')}, "049"},
-        {"letters, blank, signs dropped", PortField, "", {Ch('a'), Ch(' '), Ch('-'), Ch('+'), Ch('8')}, "8"},
+        {"letters, blank, signs dropped",
+         PortField,
+         "",
+         {Ch('a'), Ch(' '), Ch('-'), Ch('+'), Ch('8')},
+         "8"},
         {"ctrl+v dropped", PortField, "1", {ctrlV}, "1"},
         {"backspace passes", PortField, "123", {backspace}, "12"},
         {"cursor keys still move", PortField, "12", {left, Ch('5')}, "152"},
-        {"unset passes only backspace", [](CLimitEdit&) {}, "ab", {Ch('1'), Ch('x'), backspace}, "a"},
-        {"single allowed characters", [](CLimitEdit& e) {
+        {"unset passes only backspace",
+         [](CLimitEdit&) {},
+         "ab",
+         {Ch('1'), Ch('x'), backspace},
+         "a"},
+        {"single allowed characters",
+         [](CLimitEdit& e) {
              PortField(e);
              e.m_chAllowed[0] = '.';
              e.m_chAllowed[1] = 'x';
              e.m_nAllowed = 1;  // only the first entry is in use
-         }, "", {Ch('1'), Ch('.'), Ch('x')}, "1."},
-        {"extra ranges", [](CLimitEdit& e) {
+         },
+         "",
+         {Ch('1'), Ch('.'), Ch('x')},
+         "1."},
+        {"extra ranges",
+         [](CLimitEdit& e) {
              e.m_range[2] = {'a', 'f'};
-         }, "", {Ch('c'), Ch('g'), Ch('f'), Ch('1')}, "cf"},
-        {"ctrl+v passes when a range allows 22", [](CLimitEdit& e) {
+         },
+         "",
+         {Ch('c'), Ch('g'), Ch('f'), Ch('1')},
+         "cf"},
+        {"ctrl+v passes when a range allows 22",
+         [](CLimitEdit& e) {
              PortField(e);
              e.m_range[0] = {22, 22};
-         }, "1", {ctrlV, ctrlC}, "177"},
+         },
+         "1",
+         {ctrlV, ctrlC},
+         "177"},
     };
     for (const Case& c : cases) {
         CLimitEdit edit;

@@ -1,3 +1,5 @@
+#include "gui/controls/xp_button.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -5,7 +7,6 @@
 #include <QImage>
 #include <QPainter>
 
-#include "gui/controls/xp_button.h"
 #include "qt_app_env.h"
 
 namespace {
@@ -63,8 +64,12 @@ TEST_F(XPButtonTest, FaceGradientRowsFollowTheBrushTable) {
         int row;  // face row, 0..15
     };
     // ODS_DEFAULT makes the button active without the focus frame.
-    const Case cases[] = {{false, 0, 0},  {false, 0, 15}, {false, CXPButton::ODS_DEFAULT, 15},
-                          {true, 0, 8},   {true, 0, 13},  {true, CXPButton::ODS_DEFAULT, 13},
+    const Case cases[] = {{false, 0, 0},
+                          {false, 0, 15},
+                          {false, CXPButton::ODS_DEFAULT, 15},
+                          {true, 0, 8},
+                          {true, 0, 13},
+                          {true, CXPButton::ODS_DEFAULT, 13},
                           {false, CXPButton::ODS_DEFAULT, 7}};
     for (const Case& c : cases) {
         Hover(c.hover);
