@@ -510,3 +510,54 @@ TEST_F(Download, AbortLeavesSent) {
     EXPECT_EQ(bRet, 0);
     EXPECT_EQ(s.m_nRetVal, RET_SENT);
 }
+
+// Sends raw bytes to ip:port and returns everything the server answers.
+static std::string RawExchange(const char* ip, uint16_t port, const std::string& bytes) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    inet_pton(AF_INET, ip, &a.sin_addr);
+    std::string reply;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size())) {
+        char buf[4096];
+        for (ssize_t n; (n = recv(fd, buf, sizeof buf, 0)) > 0;)
+            reply.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return reply;
+}
+
+// The camera's upload check is what makes the byte-identical test meaningful: a body
+// whose length or delimiters are off by anything is refused.
+TEST_F(Transport, CameraRefusesMalformedMultipartBodies) {
+    Start({TestCam("127.0.10.19")});
+    const std::string part =
+        "--BB\r\nContent-Disposition: form-data; name=\"file\"; filename=\"f\"\r\n\r\n";
+    const std::string good = part + "payload" + "\r\n--BB--\r\n";
+    auto request = [](const std::string& boundary, size_t length, const std::string& body) {
+        return "POST /upgrade_htmls.cgi?user=admin&pwd=123456 HTTP/1.0\r\nContent-Type: "
+               "multipart/form-data; boundary=" +
+               boundary + "\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n" + body;
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        {"length one short", request("BB", good.size() - 1, good), false},
+        {"other boundary", request("BC", good.size(), good), false},
+        {"no closing delimiter", request("BB", good.size(), part + "payload" + "\r\n--BB\r\n\r\n"),
+         false},
+        {"exact", request("BB", good.size(), good), true},
+    };
+    for (const Case& c : cases) {
+        std::string reply = RawExchange("127.0.10.19", 80, c.bytes);
+        EXPECT_EQ(reply.find("var result=\"ok\";") != std::string::npos, c.accepted) << c.name;
+        EXPECT_NE(reply.find("HTTP/1.1 200 OK"), std::string::npos) << c.name;
+    }
+    EXPECT_EQ(Cam(0).uploadSize, 7u);
+    EXPECT_EQ(Cam(0).uploadName, "f");
+}

@@ -77,6 +77,18 @@ void TcpServer::Unlisten(int id) {
     Wake();
 }
 
+void TcpServer::Linger(int fd) {
+    // Unread input at close would turn the FIN into a reset and could destroy the reply
+    // before the peer read it: end the sending side, then take what is still coming.
+    shutdown(fd, SHUT_WR);
+    char buf[4096];
+    for (int i = 0; i < 10 && !m_bStop; ++i) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 20) <= 0) continue;
+        if (recv(fd, buf, sizeof buf, MSG_DONTWAIT) <= 0) return;
+    }
+}
+
 void TcpServer::Reap(bool all) {
     std::list<std::shared_ptr<Conn>> finished;
     {
@@ -129,6 +141,7 @@ void TcpServer::AcceptLoop() {
             std::lock_guard<std::mutex> lk(m_mu);
             conn->thread = std::thread([this, conn, id] {
                 m_handler(id, conn->fd);
+                Linger(conn->fd);
                 std::lock_guard<std::mutex> lk2(m_mu);
                 close(conn->fd);
                 conn->done = true;

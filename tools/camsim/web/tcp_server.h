@@ -48,6 +48,7 @@ private:
     void AcceptLoop();
     void Wake();
     void Reap(bool all);
+    void Linger(int fd);
 
     Handler m_handler;
     std::mutex m_mu;
