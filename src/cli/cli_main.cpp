@@ -4,6 +4,7 @@
 #include <clocale>
 
 #include "cli/commands.h"
+#include "cli/upgrade_command.h"
 #include "i18n/string_table.h"
 
 namespace {
@@ -74,6 +75,9 @@ int main(int argc, char** argv) {
     AddCredentialOptions(onekeyCmd, onekey);
     onekeyCmd->add_flag("--yes", onekey.bYes, "do not ask for confirmation");
 
+    UpgradeCommandArgs upgrade;
+    CLI::App* upgradeCmd = AddUpgradeCommand(app, upgrade);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -90,5 +94,6 @@ int main(int argc, char** argv) {
     if (exportCmd->parsed()) return CmdExport(exportOpt, strFile);
     if (setCmd->parsed()) return CmdSet(set);
     if (onekeyCmd->parsed()) return CmdOneKey(onekey);
+    if (upgradeCmd->parsed()) return RunUpgradeCommand(upgrade);
     return EXIT_USAGE;
 }
