@@ -15,6 +15,11 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#ifdef _WIN32
+#include <windows.h>
+#undef PostMessage  // the sink's method, not the Win32 macro
+#endif
+
 #include "base/app_messages.h"
 #include "base/message_queue.h"
 #include "diag/trace.h"
@@ -161,6 +166,7 @@ void CZarvonDlg::CreateControls() {
 }
 
 void CZarvonDlg::OnInitDialog() {
+    AppendSystemMenuItem();
     setWindowIcon(m_hIcon);
     RefreshNetCardPanel();
 
@@ -483,12 +489,39 @@ std::unique_ptr<QMenu> CZarvonDlg::MakeSystemMenu() {
     return menu;
 }
 
+#ifdef _WIN32
+void CZarvonDlg::AppendSystemMenuItem() {
+    const std::wstring text = LoadStrId(101);
+    if (text.empty()) return;
+    HMENU hMenu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    if (!hMenu) return;
+    ::AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(hMenu, MF_STRING, IDM_ABOUTBOX, text.c_str());
+}
+
+bool CZarvonDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND && OnSysCommand(int(msg->wParam & 0xFFFF))) {
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#else
+// Without a system menu the same item is offered on the window's background.
+void CZarvonDlg::AppendSystemMenuItem() {}
+#endif
+
 void CZarvonDlg::contextMenuEvent(QContextMenuEvent* e) {
+#ifdef _WIN32
+    QDialog::contextMenuEvent(e);  // the real system menu holds the item
+#else
     // Only the window's background (and its frames and labels) stands for the title bar.
     QWidget* child = childAt(e->pos());
     if (child && !qobject_cast<QGroupBox*>(child) && !qobject_cast<QLabel*>(child)) return;
     std::unique_ptr<QMenu> menu = MakeSystemMenu();
     if (!menu->isEmpty()) menu->exec(e->globalPos());
+#endif
 }
 
 bool CZarvonDlg::eventFilter(QObject* watched, QEvent* e) {

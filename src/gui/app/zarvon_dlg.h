@@ -95,9 +95,13 @@ protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+#ifdef _WIN32
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
 
 private:
     void OnInitDialog();
+    void AppendSystemMenuItem();
     void CreateControls();
     void RefreshNetCardPanel();
     void ShowNetCard(int i);

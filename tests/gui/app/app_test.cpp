@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -104,6 +105,41 @@ TEST_F(AppWindowTest, BackgroundMenuOffersTheAboutItemInTheLanguageInForce) {
     menu = dlg.MakeSystemMenu();
     EXPECT_EQ(menu->actions()[0]->text(), QString::fromStdWString(LoadStrId(101)));
     SetLanguage(0);
+}
+
+TEST_F(AppWindowTest, RightClickOnTheBackgroundOpensTheMenuButNotOnAControl) {
+    CZarvonDlg dlg(nullptr, &noAdapters);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QWidget* list = dlg.findChild<QWidget*>("lst1017_cameras");
+    struct Case {
+        QPoint pos;
+        bool bMenu;
+    };
+    const Case cases[] = {{QPoint(dlg.width() - 3, dlg.height() - 3), true},
+                          {list->geometry().center(), false}};
+    for (const Case& c : cases) {
+        QString seen;
+        bool bOpened = false;
+        QTimer::singleShot(50, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                bOpened = true;
+                if (!menu->actions().isEmpty()) seen = menu->actions()[0]->text();
+                menu->close();
+            }
+        });
+        // Delivered as a right click is: to the widget under the pointer, in its own
+        // coordinates, passed on to the parents while ignored.
+        QWidget* target = dlg.childAt(c.pos) ? dlg.childAt(c.pos) : &dlg;
+        QContextMenuEvent e(QContextMenuEvent::Mouse, target->mapFrom(&dlg, c.pos),
+                            dlg.mapToGlobal(c.pos));
+        QApplication::sendEvent(target, &e);
+        Pump(80);
+        EXPECT_EQ(bOpened, c.bMenu) << c.pos.x() << "," << c.pos.y();
+        if (c.bMenu) {
+            EXPECT_EQ(seen, "About Zarvon(&A)...");
+        }
+    }
 }
 
 TEST_F(AppWindowTest, EnterAndEscapeAreSwallowed) {
