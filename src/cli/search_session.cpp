@@ -1,6 +1,7 @@
 #include "cli/search_session.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "base/app_messages.h"
 #include "base/clock.h"
@@ -85,13 +86,7 @@ void CSearchSession::Handle(const zv::Message& msg) {
             auto* e = reinterpret_cast<CameraEntry*>(msg.lParam);
             if (e == nullptr) return;
             m_list.AddCamera(*e);
-            bool bKnown = false;
-            for (CameraEntry& l : m_vecLatest)
-                if (std::memcmp(l.params.byMacAddr, e->params.byMacAddr, 6) == 0) {
-                    l = *e;
-                    bKnown = true;
-                }
-            if (!bKnown) m_vecLatest.push_back(*e);
+            m_mapLatest[MacKey(e->params.byMacAddr)] = *e;
             delete e;
             return;
         }
@@ -138,10 +133,15 @@ bool CSearchSession::SendSettings(const CameraEntry& entry) {
 }
 
 bool CSearchSession::LatestEntry(const std::wstring& strMac, CameraEntry& out) const {
-    for (const CameraEntry& e : m_vecLatest)
-        if (MacText(e.params.byMacAddr) == strMac) {
-            out = e;
-            return true;
-        }
-    return false;
+    unsigned v[6];
+    if (std::swscanf(strMac.c_str(), L"%2x:%2x:%2x:%2x:%2x:%2x", &v[0], &v[1], &v[2], &v[3], &v[4],
+                     &v[5]) != 6)
+        return false;
+    uint8_t mac[6];
+    for (int i = 0; i < 6; ++i) mac[i] = static_cast<uint8_t>(v[i]);
+    auto it = m_mapLatest.find(MacKey(mac));
+    // The text must be exactly the MAC's ("AA:BB:..", upper case), as the list matches it.
+    if (it == m_mapLatest.end() || MacText(it->second.params.byMacAddr) != strMac) return false;
+    out = it->second;
+    return true;
 }

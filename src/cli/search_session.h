@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 #include "base/message.h"
 #include "camlist/camera_list.h"
@@ -59,5 +60,5 @@ private:
     int32_t m_nSetResult = 0;
     int m_nSetupFailures = 0;
     int m_nSendFailures = 0;
-    std::vector<CameraEntry> m_vecLatest;  // newest entry per MAC, in arrival order
+    std::unordered_map<uint64_t, CameraEntry> m_mapLatest;  // newest entry per MAC
 };
