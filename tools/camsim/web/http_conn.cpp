@@ -91,13 +91,34 @@ bool ReadBody(int fd, HttpRequest& req, uint64_t n,
     return true;
 }
 
+std::string PercentDecode(std::string_view text) {
+    auto hex = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 &&
+            hex(text[i + 2]) >= 0) {
+            out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 std::map<std::string, std::string> ParseQuery(std::string_view query) {
     std::map<std::string, std::string> out;
     while (!query.empty()) {
         size_t amp = query.find('&');
         std::string_view kv = query.substr(0, amp);
         size_t eq = kv.find('=');
-        if (eq != std::string_view::npos) out.emplace(kv.substr(0, eq), kv.substr(eq + 1));
+        if (eq != std::string_view::npos)
+            out.emplace(PercentDecode(kv.substr(0, eq)), PercentDecode(kv.substr(eq + 1)));
         if (amp == std::string_view::npos) break;
         query.remove_prefix(amp + 1);
     }

@@ -41,8 +41,10 @@ bool ReadRequestHead(int fd, HttpRequest& req);
 // Hands exactly n body bytes to sink in pieces; false when the peer ended early.
 bool ReadBody(int fd, HttpRequest& req, uint64_t n,
               const std::function<void(const char*, size_t)>& sink);
-// "a=1&b=2" into a map, texts as sent (no percent decoding).
+// "a=1&b=2" into a map. %XX is decoded as a camera's web server does; a "%" that does
+// not start two hex digits stays as it is, so that unencoded texts still arrive whole.
 std::map<std::string, std::string> ParseQuery(std::string_view query);
+std::string PercentDecode(std::string_view text);
 
 // Writes a complete reply; status 200 or 404. Waits (in steps, ending on stop) where the
 // fault asks for pauses. A silent fault returns at once without writing.
