@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "gui/app/about_dlg.h"
 #include "gui/app/zarvon_dlg.h"
 #include "gui_fixture.h"
 #include "i18n/string_table.h"
@@ -42,6 +43,14 @@ int main(int argc, char** argv) {
         const QString path = QDir(dir).filePath(QString("main-%1.png").arg(names[i]));
         if (!dlg.grab().save(path))
             std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(path));
+    }
+    {
+        lang->setCurrentIndex(0);
+        emit lang->activated(0);
+        CAboutDlg about;
+        about.show();
+        Pump(50);
+        about.grab().save(QDir(dir).filePath("about-english.png"));
     }
     for (const RecordedBox& b : boxes.m_boxes)
         std::fprintf(stderr, "box: %s\n", qPrintable(b.text));
