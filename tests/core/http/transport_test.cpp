@@ -561,3 +561,20 @@ TEST_F(Transport, CameraRefusesMalformedMultipartBodies) {
     EXPECT_EQ(Cam(0).uploadSize, 7u);
     EXPECT_EQ(Cam(0).uploadName, "f");
 }
+
+TEST(CamsimText, PercentDecodingAndNextVersion) {
+    const std::vector<std::pair<std::string, std::string>> decode = {
+        {"a%26b%3Dc%20d%25", "a&b=c d%"},
+        {"%41%4a%4A", "AJJ"},
+        {"100%", "100%"},
+        {"%2", "%2"},
+        {"%zz1", "%zz1"},
+        {"a+b", "a+b"},
+    };
+    for (const auto& [in, out] : decode) EXPECT_EQ(camsim::PercentDecode(in), out) << in;
+    const std::vector<std::pair<std::string, std::string>> next = {
+        {"48.1.2.3", "48.1.2.4"}, {"1.2.9", "1.2.10"}, {"v2-beta", "v3-beta"}, {"abc", "abc.1"}};
+    for (const auto& [in, out] : next) EXPECT_EQ(camsim::NextVersion(in), out) << in;
+    EXPECT_EQ(camsim::NextDhcpAddress("127.0.10.15"), "127.1.10.15");
+    EXPECT_EQ(camsim::NextDhcpAddress("127.254.10.15"), "127.1.10.15");
+}
