@@ -66,10 +66,17 @@ int main(int argc, char** argv) {
     clock.start();
     struct Probe : QObject {
         std::vector<double>* pLate;
+        double dWorstMs = 0, dWorstAtMs = 0;
         QElapsedTimer* pClock;
         bool event(QEvent* e) override {
             if (e->type() != kProbeEvent) return QObject::event(e);
-            pLate->push_back((pClock->nsecsElapsed() - static_cast<ProbeEvent*>(e)->nPosted) / 1e6);
+            const qint64 posted = static_cast<ProbeEvent*>(e)->nPosted;
+            const double ms = (pClock->nsecsElapsed() - posted) / 1e6;
+            pLate->push_back(ms);
+            if (ms > dWorstMs) {
+                dWorstMs = ms;
+                dWorstAtMs = posted / 1e6;
+            }
             return true;
         }
     } probe;
@@ -85,6 +92,7 @@ int main(int argc, char** argv) {
 
     QElapsedTimer total;
     total.start();
+    const double dCreatedAtMs = clock.nsecsElapsed() / 1e6;
     CZarvonDlg dlg(nullptr, &lo);
     dlg.show();
     QTableWidget* list = dlg.CameraListView();
@@ -121,6 +129,8 @@ int main(int argc, char** argv) {
     std::printf("rows at the end    %d\n", list->rowCount());
     std::printf("event-loop latency p50 %.1f ms, p99 %.1f ms, max %.1f ms (%zu samples)\n",
                 pct(0.5), pct(0.99), lateMs.empty() ? 0.0 : lateMs.back(), lateMs.size());
+    std::printf("worst wait began   %.0f ms after the window was created\n",
+                probe.dWorstAtMs - dCreatedAtMs);
     std::printf("boxes shown        %zu\n", boxes.m_boxes.size());
     return bAll ? 0 : 2;
 }
