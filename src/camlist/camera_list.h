@@ -43,6 +43,8 @@ constexpr int ADD_INSERTED = 2;  // a new row at the end
 struct AddResult {
     int nResult = ADD_DROPPED;
     int nRow = -1;  // the entry's row; -1 when dropped
+    // Clear the selection when the list has no rows after the add; a merge always leaves
+    // one, so this stays false, but the window checks it as it checks a prune's.
     bool bSelectionCleared = false;
 };
 
