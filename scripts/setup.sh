@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libcli11-dev libjsoncpp-dev
+  qt6-base-dev libcli11-dev libjsoncpp-dev libssl-dev
   iproute2 util-linux xvfb xauth fonts-noto-cjk curl
 )
 
