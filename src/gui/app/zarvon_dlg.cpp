@@ -13,7 +13,7 @@
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -25,6 +25,7 @@
 #include "diag/trace.h"
 #include "gui/app/about_dlg.h"
 #include "gui/app/app_icon.h"
+#include "gui/app/camera_list_model.h"
 #include "gui/controls/xp_button.h"
 #include "gui/pages/placeholder_pages.h"
 #include "gui/services/message_box.h"
@@ -118,7 +119,7 @@ void CZarvonDlg::CreateControls() {
                 break;
             }
             case DlgKind::ListView:
-                w = m_listCamera = new QTableWidget(0, 4, this);
+                w = m_listCamera = new QTableView(this);
                 break;
             case DlgKind::Tab:
                 w = m_tab = new QTabWidget(this);
@@ -147,6 +148,8 @@ void CZarvonDlg::CreateControls() {
     // The language box sits on the frame of the information group: keep it on top.
     m_cboLanguage->raise();
 
+    m_pListModel = new CCameraListModel(m_cameras, this);
+    m_listCamera->setModel(m_pListModel);
     m_listCamera->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listCamera->setSelectionMode(QAbstractItemView::SingleSelection);
     m_listCamera->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -242,8 +245,8 @@ void CZarvonDlg::ApplyCaptions() {
         else if (auto* btn = qobject_cast<QPushButton*>(w))
             btn->setText(Str(nId));
     }
-    ShowCount(m_listCamera->rowCount());
-    m_listCamera->setHorizontalHeaderLabels({Str(111), Str(112), Str(113), Str(114)});
+    ShowCount(m_pListModel->rowCount());
+    m_pListModel->SetHeaders({Str(111), Str(112), Str(113), Str(114)});
     const int tabs[3] = {130, 131, 160};
     for (int i = 0; i < 3 && i < m_tab->count(); ++i) m_tab->setTabText(i, Str(tabs[i]));
     CCameraPage* pages[3] = {m_pageGeneral, m_pageOthers, m_pageSmart};
@@ -377,36 +380,48 @@ void CZarvonDlg::OnSearchResult(zv::WPARAM wParam, CameraEntry* pBlock) {
 void CZarvonDlg::AddCamera(const CameraEntry& entry) {
     const AddResult r = m_cameras.AddCamera(entry);
     if (r.nResult == ADD_DROPPED) return;
-    if (r.nResult == ADD_INSERTED) InsertRowView(r.nRow);
+    if (r.nResult == ADD_INSERTED) m_pListModel->RowInserted(r.nRow);
     ShowCount(m_cameras.Count());
-    if (r.bSelectionCleared || m_listCamera->rowCount() == 0) ClearSelection();
+    if (r.bSelectionCleared || m_pListModel->rowCount() == 0) ClearSelection();
 }
 
 void CZarvonDlg::OnSearchPrune() {
     const PruneResult r = m_cameras.Prune();
     if (!r.bDone) return;
-    for (const RowChange& c : r.vecChanges) {
-        if (c.nKind == RowChange::kInsert) InsertRowView(c.nRow);
-        if (c.nKind == RowChange::kDelete) m_listCamera->removeRow(c.nRow);
-        if (c.nKind == RowChange::kRefresh) SetRowTexts(c.nRow);
-    }
+    ApplyPruneToView(r.vecChanges);
     if (r.bSelectionCleared) ClearSelection();
     ShowCount(m_cameras.Count());
-    if (m_listCamera->rowCount() == 0) ClearSelection();
+    if (m_pListModel->rowCount() == 0) ClearSelection();
 }
 
-void CZarvonDlg::InsertRowView(int nRow) {
-    m_listCamera->insertRow(nRow);
-    for (int col = 0; col < 4; ++col) m_listCamera->setItem(nRow, col, new QTableWidgetItem);
-    m_listCamera->item(nRow, 0)->setData(Qt::UserRole, nRow);
-    SetRowTexts(nRow);
-}
-
-void CZarvonDlg::SetRowTexts(int nRow) {
-    const CameraRow& row = m_cameras.Rows()[size_t(nRow)];
-    const std::wstring* texts[4] = {&row.strMode, &row.strName, &row.strIP, &row.strPort};
-    for (int col = 0; col < 4; ++col)
-        m_listCamera->item(nRow, col)->setText(QString::fromStdWString(*texts[col]));
+void CZarvonDlg::ApplyPruneToView(const std::vector<RowChange>& vecChanges) {
+    if (vecChanges.size() <= kReloadChanges) {
+        for (const RowChange& c : vecChanges) {
+            if (c.nKind == RowChange::kInsert) m_pListModel->RowInserted(c.nRow);
+            if (c.nKind == RowChange::kDelete) m_pListModel->RowRemoved(c.nRow);
+            if (c.nKind == RowChange::kRefresh) m_pListModel->RowRefreshed(c.nRow);
+        }
+        return;
+    }
+    // Many rows at once (a fleet fell silent): one reload is far cheaper than thousands
+    // of single removals. The highlighted row is followed through the changes and kept.
+    QItemSelectionModel* sel = m_listCamera->selectionModel();
+    const QModelIndexList rows = sel->selectedRows();
+    int nHighlight = rows.isEmpty() ? -1 : rows.front().row();
+    for (const RowChange& c : vecChanges) {
+        if (nHighlight < 0) break;
+        if (c.nKind == RowChange::kDelete && c.nRow == nHighlight)
+            nHighlight = -1;
+        else if (c.nKind == RowChange::kDelete && c.nRow < nHighlight)
+            --nHighlight;
+        else if (c.nKind == RowChange::kInsert && c.nRow <= nHighlight)
+            ++nHighlight;
+    }
+    m_pListModel->Reload();
+    if (nHighlight >= 0) {
+        const QModelIndex at = m_pListModel->index(nHighlight, 0);
+        sel->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
 }
 
 void CZarvonDlg::ShowCount(int n) {
@@ -447,7 +462,7 @@ void CZarvonDlg::OnSelchangeNetCard() {
     ShowNetCard(i);
     StopSearch();
     m_cameras.Clear();
-    m_listCamera->setRowCount(0);
+    m_pListModel->Reload();
     ShowCount(0);
     ShowCameraOnPages(nullptr);
     EnableCameraButtons(false);

@@ -27,7 +27,8 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QTableWidget;
+class QTableView;
+class CCameraListModel;
 class QTabWidget;
 class CXPButton;
 class CCameraPage;
@@ -80,7 +81,7 @@ public:
     CDlgBasicInfo* PageGeneral() const { return m_pageGeneral; }
     CDlgOtherInfo* PageOthers() const { return m_pageOthers; }
     CDlgSmartUpgd* PageSmart() const { return m_pageSmart; }
-    QTableWidget* CameraListView() const { return m_listCamera; }
+    QTableView* CameraListView() const { return m_listCamera; }
     const CDialogUnits& Units() const { return m_units; }
     // Whether a search (listener and scheduler) is running.
     bool IsSearching() const { return m_bSearching; }
@@ -89,6 +90,8 @@ public:
     static const QEvent::Type kDrainEvent;
     // Longest slice of queued messages handled before the event loop gets its turn.
     static constexpr int kDrainSliceMs = 5;
+    // A prune with more row changes than this reloads the view in one go.
+    static constexpr size_t kReloadChanges = 32;
     size_t PendingMessages() { return m_inbox.Size(); }
 
 protected:
@@ -116,8 +119,7 @@ private:
     void OnSearchResult(zv::WPARAM wParam, CameraEntry* pBlock);
     void OnSearchPrune();
     void AddCamera(const CameraEntry& entry);
-    void InsertRowView(int nRow);
-    void SetRowTexts(int nRow);
+    void ApplyPruneToView(const std::vector<RowChange>& vecChanges);
     void ShowCount(int n);
     void ClearSelection();
     void ShowCameraOnPages(const CameraEntry* pEntry);
@@ -139,7 +141,8 @@ private:
     // which the command-line tool shares.
     CCameraList m_cameras;
     QComboBox* m_cboNetCard = nullptr;
-    QTableWidget* m_listCamera = nullptr;
+    QTableView* m_listCamera = nullptr;
+    CCameraListModel* m_pListModel = nullptr;
     CXPButton* m_btnExport = nullptr;
     CXPButton* m_btnApply = nullptr;
     CXPButton* m_btnClose = nullptr;

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include "base/app_messages.h"
@@ -62,9 +62,11 @@ protected:
         return w;
     }
     QString CountText(CZarvonDlg& dlg) { return Child<QLabel>(dlg, "lbl1019_count")->text(); }
+    int Rows() const { return list->model()->rowCount(); }
+    QString Text(int r, int c) const { return list->model()->index(r, c).data().toString(); }
     int RowOfIp(const std::string& ip) {
-        for (int r = 0; r < list->rowCount(); ++r)
-            if (list->item(r, 2)->text() == QString::fromStdString(ip)) return r;
+        for (int r = 0; r < Rows(); ++r)
+            if (Text(r, 2) == QString::fromStdString(ip)) return r;
         return -1;
     }
     void ClickRow(int r) {
@@ -82,7 +84,7 @@ protected:
 
     CRecordingBoxes boxes;
     CFakeAdapters lo{{{"Loopback adapter", "127.0.0.1"}}};
-    QTableWidget* list = nullptr;
+    QTableView* list = nullptr;
 };
 
 TEST_F(MainWindowTest, LayoutFollowsTheControlTableInDialogUnits) {
@@ -119,16 +121,16 @@ TEST_F(MainWindowTest, FleetIsListedWithinOnePass) {
     auto dlg = Open();
     EXPECT_EQ(CountText(*dlg), "Count:0");
     EXPECT_FALSE(Child<QPushButton>(*dlg, "btn1018_export")->isEnabled());
-    ASSERT_TRUE(WaitUntil([&] { return list->rowCount() == 6; }, 1500));
+    ASSERT_TRUE(WaitUntil([&] { return Rows() == 6; }, 1500));
     EXPECT_EQ(sim.responder->SearchRequests(), 1u) << "one search pass went out";
     EXPECT_EQ(CountText(*dlg), "Count:6");
     EXPECT_TRUE(Child<QPushButton>(*dlg, "btn1018_export")->isEnabled());
     for (const camsim::SimCamera& c : sim.cams) {
         const int r = RowOfIp(c.ip);
         ASSERT_GE(r, 0) << c.ip;
-        EXPECT_EQ(list->item(r, 1)->text(), QString::fromStdString(c.name));
-        EXPECT_EQ(list->item(r, 3)->text(), QString::number(c.httpPort));
-        EXPECT_FALSE(list->item(r, 0)->text().isEmpty());
+        EXPECT_EQ(Text(r, 1), QString::fromStdString(c.name));
+        EXPECT_EQ(Text(r, 3), QString::number(c.httpPort));
+        EXPECT_FALSE(Text(r, 0).isEmpty());
     }
     EXPECT_TRUE(ButtonsDisabled(*dlg));
     EXPECT_EQ(dlg->PageGeneral()->ShownCamera(), nullptr);
@@ -148,7 +150,7 @@ TEST_F(MainWindowTest, SilentCameraGoesAtTheSecondPruneAndRenamedOneIsRefreshedI
     zv::SetTimeScale(10);  // a pass every 200 ms, a prune every 400 ms
     SimFleet sim(4);
     auto dlg = Open();
-    ASSERT_TRUE(WaitUntil([&] { return list->rowCount() == 4; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return Rows() == 4; }, 3000));
     const int renamedRow = RowOfIp(sim.cams[1].ip);
     sim.Rename(1, "Renamed camera");
     const uint64_t searchesAtSilence = sim.responder->SearchRequests();
@@ -161,11 +163,11 @@ TEST_F(MainWindowTest, SilentCameraGoesAtTheSecondPruneAndRenamedOneIsRefreshedI
     ASSERT_TRUE(WaitUntil(
         [&] {
             return RowOfIp(sim.cams[1].ip) >= 0 &&
-                   list->item(RowOfIp(sim.cams[1].ip), 1)->text() == "Renamed camera";
+                   Text(RowOfIp(sim.cams[1].ip), 1) == "Renamed camera";
         },
         3000));
     EXPECT_EQ(RowOfIp(sim.cams[1].ip), renamedRow) << "the renamed camera keeps its row";
-    EXPECT_EQ(list->rowCount(), 3);
+    EXPECT_EQ(Rows(), 3);
 }
 
 TEST_F(MainWindowTest, SelectionByClickOnlyAndPrunedSelectionClearsThePages) {
@@ -174,7 +176,7 @@ TEST_F(MainWindowTest, SelectionByClickOnlyAndPrunedSelectionClearsThePages) {
     auto dlg = Open();
     dlg->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
-    ASSERT_TRUE(WaitUntil([&] { return list->rowCount() == 3; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return Rows() == 3; }, 3000));
     const int r = RowOfIp(sim.cams[1].ip);
     ClickRow(r);
     ASSERT_NE(dlg->PageGeneral()->ShownCamera(), nullptr);
@@ -186,7 +188,7 @@ TEST_F(MainWindowTest, SelectionByClickOnlyAndPrunedSelectionClearsThePages) {
     // The keyboard moves the highlight, not the selection.
     list->setFocus();
     QTest::keyClick(list, r == 0 ? Qt::Key_Down : Qt::Key_Up);
-    EXPECT_NE(list->currentRow(), r);
+    EXPECT_NE(list->currentIndex().row(), r);
     EXPECT_EQ(dlg->Cameras().CurSel(), r);
     EXPECT_EQ(std::string(dlg->PageGeneral()->ShownCamera()->params.szIP), sim.cams[1].ip);
     ClickRow(r);
@@ -200,11 +202,35 @@ TEST_F(MainWindowTest, SelectionByClickOnlyAndPrunedSelectionClearsThePages) {
     EXPECT_TRUE(ButtonsDisabled(*dlg));
 }
 
+TEST_F(MainWindowTest, MassPruneReloadsTheViewAndKeepsTheSelectedCameraHighlighted) {
+    zv::SetTimeScale(10);
+    SimFleet sim(50);
+    auto dlg = Open();
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+    ASSERT_TRUE(WaitUntil([&] { return Rows() == 50; }, 3000));
+    const std::string kept = sim.cams[45].ip;
+    list->scrollTo(list->model()->index(RowOfIp(kept), 0));
+    ClickRow(RowOfIp(kept));
+    ASSERT_TRUE(ButtonsEnabled(*dlg));
+    for (size_t i = 0; i < 35; ++i) sim.SetSilent(i, true);  // more than one reload's worth
+    ASSERT_TRUE(WaitUntil([&] { return Rows() == 15; }, 5000));
+    for (int r = 0; r < Rows(); ++r)
+        EXPECT_EQ(Text(r, 2), QString::fromStdString(sim.cams[size_t(35 + r)].ip)) << r;
+    const QModelIndexList sel = list->selectionModel()->selectedRows();
+    ASSERT_EQ(sel.size(), 1);
+    EXPECT_EQ(Text(sel.front().row(), 2), QString::fromStdString(kept));
+    EXPECT_EQ(dlg->Cameras().CurSel(), sel.front().row());
+    EXPECT_EQ(std::string(dlg->PageGeneral()->ShownCamera()->params.szIP), kept);
+    EXPECT_TRUE(ButtonsEnabled(*dlg));
+    EXPECT_EQ(CountText(*dlg), "Count:15");
+}
+
 TEST_F(MainWindowTest, AdapterSwitchEmptiesTheListAtOnceAndSearchesTheNewAdapter) {
     SimFleet sim(3);
     CFakeAdapters two{{{"Loopback adapter", "127.0.0.1"}, {"Second adapter", "127.0.0.2"}}};
     auto dlg = Open(&two);
-    ASSERT_TRUE(WaitUntil([&] { return list->rowCount() == 3; }, 2000));
+    ASSERT_TRUE(WaitUntil([&] { return Rows() == 3; }, 2000));
     ClickRow(0);
     // Still queued at the switch: a camera and a prune of the old search, which belong to
     // the old adapter, and a settings result, which the user should still see.
@@ -220,14 +246,14 @@ TEST_F(MainWindowTest, AdapterSwitchEmptiesTheListAtOnceAndSearchesTheNewAdapter
     cbo->setCurrentIndex(1);
     emit cbo->activated(1);
     EXPECT_EQ(dlg->PendingMessages(), 1u) << "only the settings result is left";
-    EXPECT_EQ(list->rowCount(), 0);
+    EXPECT_EQ(Rows(), 0);
     EXPECT_EQ(CountText(*dlg), "Count:0");
     EXPECT_FALSE(Child<QPushButton>(*dlg, "btn1018_export")->isEnabled());
     EXPECT_TRUE(ButtonsDisabled(*dlg));
     EXPECT_EQ(dlg->PageGeneral()->ShownCamera(), nullptr);
     EXPECT_EQ(Child<QLineEdit>(*dlg, "edt1003_ip")->text(), "127.0.0.2");
     EXPECT_EQ(dlg->Finder().m_strBindIP, L"127.0.0.2");
-    ASSERT_TRUE(WaitUntil([&] { return list->rowCount() == 3; }, 2000));
+    ASSERT_TRUE(WaitUntil([&] { return Rows() == 3; }, 2000));
     EXPECT_EQ(CountText(*dlg), "Count:3");
     EXPECT_LT(RowOfIp("127.0.99.99"), 0);
     EXPECT_EQ(boxes.Count(L"Set success"), 1);
@@ -250,7 +276,7 @@ TEST_F(MainWindowTest, NoAdapterShowsBox118OnceAndDoesNotSearch) {
 TEST_F(MainWindowTest, LanguageSwitchKeepsCountAndExportAndRetitlesEverything) {
     SimFleet sim(2);
     auto dlg = Open();
-    ASSERT_TRUE(WaitUntil([&] { return list->rowCount() == 2; }, 2000));
+    ASSERT_TRUE(WaitUntil([&] { return Rows() == 2; }, 2000));
     auto* lang = Child<QComboBox>(*dlg, "cbo1000_language");
     ASSERT_EQ(lang->count(), 4);
     EXPECT_EQ(lang->itemText(1), QString::fromUtf8("简体中文"));
@@ -281,12 +307,13 @@ TEST_F(MainWindowTest, LanguageSwitchKeepsCountAndExportAndRetitlesEverything) {
         EXPECT_EQ(Child<QLabel>(*dlg, "lbl1009_adapter")->text(),
                   QString::fromUtf8(c.adapterLabel));
         EXPECT_EQ(Child<QTabWidget>(*dlg, "tab1022_pages")->tabText(1), QString::fromUtf8(c.tab1));
-        EXPECT_EQ(list->horizontalHeaderItem(0)->text(), QString::fromUtf8(c.column0));
+        EXPECT_EQ(list->model()->headerData(0, Qt::Horizontal).toString(),
+                  QString::fromUtf8(c.column0));
         EXPECT_EQ(Child<QGroupBox>(*dlg, "grp1015_cameras")->title(),
                   QString::fromStdWString(LoadStrId(109)));
         EXPECT_EQ(dlg->PageGeneral()->CaptionCalls(), captionsBefore + 1);
     }
-    EXPECT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(Rows(), 2);
 }
 
 TEST_F(MainWindowTest, SendFailureShowsBox122AndSettingsRepliesTheirBoxes) {
@@ -328,7 +355,7 @@ TEST_F(MainWindowTest, CloseDuringASearchLeavesNoThreadRunning) {
         SimFleet sim(3);
         auto dlg = Open();
         dlg->show();
-        ASSERT_TRUE(WaitUntil([&] { return list->rowCount() == 3; }, 2000));
+        ASSERT_TRUE(WaitUntil([&] { return Rows() == 3; }, 2000));
         ASSERT_TRUE(dlg->IsSearching());
         // A found camera still queued when the window goes: its block goes with it.
         auto* block = new CameraEntry{};
@@ -341,7 +368,7 @@ TEST_F(MainWindowTest, CloseDuringASearchLeavesNoThreadRunning) {
         EXPECT_EQ(dlg->PageGeneral(), nullptr) << "pages go after the search stopped";
         EXPECT_FALSE(dlg->PostMessage(WM_SEARCH_PRUNE, 0, 0)) << "a closed window takes nothing";
         Pump(50);
-        EXPECT_EQ(list->rowCount(), 3);
+        EXPECT_EQ(Rows(), 3);
     }
     EXPECT_LE(ProcessThreads(), threadsBefore);
 }

@@ -5,7 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPixmap>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <cstdio>
 
@@ -28,9 +28,10 @@ int main(int argc, char** argv) {
     CZarvonDlg dlg(nullptr, &lo);
     dlg.show();
     if (!QTest::qWaitForWindowExposed(&dlg)) std::fprintf(stderr, "screenshots: not exposed\n");
-    QTableWidget* list = dlg.CameraListView();
-    if (!WaitUntil([&] { return list->rowCount() == 12; }, 5000))
-        std::fprintf(stderr, "screenshots: only %d of 12 cameras listed\n", list->rowCount());
+    QTableView* list = dlg.CameraListView();
+    if (!WaitUntil([&] { return list->model()->rowCount() == 12; }, 5000))
+        std::fprintf(stderr, "screenshots: only %d of 12 cameras listed\n",
+                     list->model()->rowCount());
     const QRect rc = list->visualRect(list->model()->index(2, 1));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rc.center());
 
