@@ -114,7 +114,7 @@ void CZarvonDlg::CreateControls() {
             case DlgKind::Edit: {
                 auto* edt = new QLineEdit(this);
                 edt->setReadOnly(c.kind == DlgKind::ReadOnlyEdit);
-                m_edtAddr[c.nId - 1003] = edt;
+                if (c.nId >= 1003 && c.nId < 1003 + 5) m_edtAddr[c.nId - 1003] = edt;
                 w = edt;
                 break;
             }
