@@ -342,21 +342,21 @@ TEST_F(UpgradeTest, UrlLongerThanItsFieldIsRefused) {
     // fits, the download order with long catalogue texts does not and is never sent.
     std::string pct(63, '%');
     Change(0, [&](camsim::SimCamera& c) {
-        c.user = std::string(63, 'u');
+        c.user = pct;
         c.pwd = pct;
     });
     catalogue->SetRawEntry("48.3.16.25", "{\"name\":\"48.3.16.26\",\"download_server\":\"" +
                                              std::string(60, '%') + "\",\"download_file\":\"" +
                                              std::string(60, '%') + "\"}");
     CUpgradeHandle h(kCatalogueIp);
-    Statuses seen = Run(h, TargetOf(0, std::wstring(63, L'u'), std::wstring(63, L'%')),
+    Statuses seen = Run(h, TargetOf(0, std::wstring(63, L'%'), std::wstring(63, L'%')),
                         OnlineTask());
-    ASSERT_EQ(seen.back(), UPG_STATUS_SYS_FAILED)
-        << "the status query authenticates only where camsim decodes %XX";
+    ASSERT_EQ(seen.back(), UPG_STATUS_SYS_FAILED);
+    EXPECT_EQ(h.StatusRequest().nResult, 0) << "the status query fitted and authenticated";
     EXPECT_EQ(h.AutoDownloadRequest().nResult, RET_BAD_URL);
     EXPECT_EQ(Url(h.AutoDownloadRequest()), "");
     EXPECT_TRUE(Cam(0).downloadOrders.empty());
-    EXPECT_EQ(zv::FieldText(h.StatusRequest().szAccount), std::string(31, 'u'))
+    EXPECT_EQ(zv::FieldText(h.StatusRequest().szAccount), std::string(31, '%'))
         << "the slot keeps a record cut to its field";
 }
 
