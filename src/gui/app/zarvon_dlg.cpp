@@ -27,7 +27,9 @@
 #include "gui/app/app_icon.h"
 #include "gui/app/camera_list_model.h"
 #include "gui/controls/xp_button.h"
-#include "gui/pages/placeholder_pages.h"
+#include "gui/pages/general_page.h"
+#include "gui/pages/others_page.h"
+#include "gui/upgrade/smart_upgrade_page.h"
 #include "gui/services/message_box.h"
 #include "i18n/string_table.h"
 

@@ -1,5 +1,5 @@
-// The three tab pages of the main window. For now they only remember the camera they
-// were handed; their controls come with the pages' own work.
+// A stand-in tab page that only remembers the camera it was handed; a page class derives
+// from it until its own controls exist.
 #pragma once
 #include <optional>
 
@@ -21,24 +21,4 @@ public:
 private:
     std::optional<CameraEntry> m_entry;
     int m_nCaptionCalls = 0;
-};
-
-class CDlgBasicInfo : public CPlaceholderPage {
-    Q_OBJECT
-public:
-    using CPlaceholderPage::CPlaceholderPage;
-};
-
-class CDlgOtherInfo : public CPlaceholderPage {
-    Q_OBJECT
-public:
-    using CPlaceholderPage::CPlaceholderPage;
-    CZarvonDlg* m_pMainDlg = nullptr;
-};
-
-class CDlgSmartUpgd : public CPlaceholderPage {
-    Q_OBJECT
-public:
-    using CPlaceholderPage::CPlaceholderPage;
-    CZarvonDlg* m_pMainDlg = nullptr;
 };

@@ -1,0 +1,9 @@
+// CDlgBasicInfo: stand-in until the page's own controls exist.
+#pragma once
+#include "gui/pages/placeholder_pages.h"
+
+class CDlgBasicInfo : public CPlaceholderPage {
+    Q_OBJECT
+public:
+    using CPlaceholderPage::CPlaceholderPage;
+};
