@@ -1,5 +1,6 @@
 // camsim: a fleet of simulated cameras on loopback addresses, answering the discovery
-// protocol on UDP port 8600 until SIGINT/SIGTERM or --seconds.
+// protocol on UDP port 8600 and the camera CGI pages on each camera's own web server,
+// optionally with a firmware catalogue server, until SIGINT/SIGTERM or --seconds.
 #include <arpa/inet.h>
 
 #include <CLI/CLI.hpp>
@@ -9,6 +10,8 @@
 
 #include "camsim/discovery_responder.h"
 #include "camsim/fleet.h"
+#include "web/catalogue_server.h"
+#include "web/web_servers.h"
 
 namespace {
 
@@ -27,6 +30,8 @@ int main(int argc, char** argv) {
     int delayMs = 0, spreadMs = 0, silent = 0;
     double seconds = 0;
     bool quiet = false;
+    bool noWeb = false;
+    std::string catalogue;
     camsim::ResponderFaults faults;
     app.add_option("--count", count, "number of cameras")->check(CLI::Range(1, 60000));
     app.add_option("--base", base, "address of the first camera (then counting up)");
@@ -45,6 +50,9 @@ int main(int argc, char** argv) {
     app.add_option("--zero-length", faults.zeroLength, "empty datagrams per search");
     app.add_option("--garbage", faults.garbage, "random datagrams per search");
     app.add_flag("--quiet", quiet, "do not list the cameras");
+    app.add_flag("--no-web", noWeb, "no camera web servers (discovery only)");
+    app.add_option("--catalogue", catalogue,
+                   "also serve the firmware catalogue on this address, port 808");
     CLI11_PARSE(app, argc, argv);
 
     std::vector<camsim::SimCamera> cams = camsim::MakeFleet(count, pwd);
@@ -77,6 +85,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "camsim: cannot bind %s:%d\n", bind.c_str(), port);
         return 1;
     }
+    camsim::WebServers web(fleet);
+    if (!noWeb && !web.Start())
+        std::fprintf(stderr, "camsim: some camera web servers could not start\n");
+    camsim::CatalogueServer cat(catalogue);
+    if (!catalogue.empty()) {
+        cat.AddFleet(fleet);
+        if (!cat.Start()) {
+            std::fprintf(stderr, "camsim: cannot serve the catalogue on %s:808\n",
+                         catalogue.c_str());
+            return 1;
+        }
+    }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::printf("camsim: %zu cameras answering on %s:%d\n", count, bind.c_str(), port);
@@ -89,6 +109,8 @@ int main(int argc, char** argv) {
             std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
             break;
     }
+    cat.Stop();
+    web.Stop();
     responder.Stop();
     std::printf(
         "camsim: %llu searches, %llu settings requests, %llu replies sent, %llu send errors\n",
