@@ -21,9 +21,17 @@ fi
 mode=cli
 if [[ -x $gui && -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then mode=gui; fi
 
-exec unshare -n env CAMSIM="$camsim" GUI="$gui" CLI="$cli" COUNT="$count" MODE="$mode" sh -c '
+# The firmware catalogue is served on 127.0.0.80; a private /etc/hosts in the namespace's
+# own mount namespace maps the program's catalogue host name there.
+host=$(sed -n 's/^ZARVON_CATALOGUE_HOST:STRING=//p' "$build/CMakeCache.txt" 2>/dev/null)
+hosts=$(mktemp)
+trap 'rm -f "$hosts"' EXIT
+{ cat /etc/hosts; echo "127.0.0.80 ${host:-fw.zarvon.invalid}"; } >"$hosts"
+
+unshare -n -m env HOSTS="$hosts" CAMSIM="$camsim" GUI="$gui" CLI="$cli" COUNT="$count" MODE="$mode" sh -c '
   ip link set lo up
-  "$CAMSIM" --count "$COUNT" --quiet &
+  mount --bind "$HOSTS" /etc/hosts
+  "$CAMSIM" --count "$COUNT" --quiet --catalogue 127.0.0.80 &
   fleet=$!
   trap "kill $fleet 2>/dev/null" EXIT
   sleep 0.3
