@@ -159,7 +159,8 @@ void CUpgradeHandle::ExecuteRequest(CgiRequest& req, const std::string& cgiPath,
         case REQ_QUERY: {
             std::vector<std::wstring> keys;
             for (size_t i = 0; i < CGI_MAX_KEYS; ++i)
-                if (req.szKeys[i][0] != 0) keys.push_back(zv::AnsiToWide(zv::FieldText(req.szKeys[i])));
+                if (req.szKeys[i][0] != 0)
+                    keys.push_back(zv::AnsiToWide(zv::FieldText(req.szKeys[i])));
             m_values.clear();
             req.nValueCount = static_cast<int32_t>(m_values.size());
             ok = m_cgi.GetCgiParams(url, req.nTimeout, keys, m_values, code, contentLen);
@@ -250,8 +251,7 @@ int CUpgradeHandle::QueryLatestFirmware() {
 
     std::wstring name, server, file;
     CJsonHandle json;
-    if (!json.ParseFirmwareInfo(zv::AnsiToWide(zv::FieldText(reply)), name, server, file))
-        return 0;
+    if (!json.ParseFirmwareInfo(zv::AnsiToWide(zv::FieldText(reply)), name, server, file)) return 0;
     CAutoLock hold(m_lock);
     m_strLatestName = name;
     m_strDownloadServer = server;
@@ -276,8 +276,8 @@ int CUpgradeHandle::RunUpload(CgiRequest& req, const char* cgiPath, const char* 
 int CUpgradeHandle::UpgradeWebFirmware() {
     ResetTicks();
     SetStatus(UPG_STATUS_WEB_UPLOADING);
-    if (RunUpload(m_reqWebUpload, "upgrade_htmls.cgi", m_task.szWebFile,
-                  sizeof m_task.szWebFile) != 0) {
+    if (RunUpload(m_reqWebUpload, "upgrade_htmls.cgi", m_task.szWebFile, sizeof m_task.szWebFile) !=
+        0) {
         SetStatus(UPG_STATUS_WEB_FAILED);
         return 0;
     }

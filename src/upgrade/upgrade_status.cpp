@@ -11,17 +11,36 @@ namespace {
 // Codes shared by both tables: failures and the upload steps.
 bool CommonStatusText(int32_t status, StatusTextSpec& out) {
     switch (status) {
-        case 3: out = {124, StatusExtra::None, false}; return true;
+        case 3:
+            out = {124, StatusExtra::None, false};
+            return true;
         case 7:
-        case 9: out = {169, StatusExtra::None, false}; return true;
-        case UPG_STATUS_WEB_UPLOADING: out = {170, StatusExtra::Ticks, true}; return true;
-        case UPG_STATUS_WEB_REBOOTING: out = {171, StatusExtra::Ticks, true}; return true;
-        case UPG_STATUS_WEB_FAILED: out = {172, StatusExtra::None, false}; return true;
-        case UPG_STATUS_SYS_UPGRADING: out = {173, StatusExtra::Ticks, true}; return true;
-        case UPG_STATUS_SYS_REBOOTING: out = {174, StatusExtra::Ticks, true}; return true;
-        case UPG_STATUS_SYS_FAILED: out = {175, StatusExtra::None, false}; return true;
-        case UPG_STATUS_DONE: out = {176, StatusExtra::None, false}; return true;
-        default: return false;
+        case 9:
+            out = {169, StatusExtra::None, false};
+            return true;
+        case UPG_STATUS_WEB_UPLOADING:
+            out = {170, StatusExtra::Ticks, true};
+            return true;
+        case UPG_STATUS_WEB_REBOOTING:
+            out = {171, StatusExtra::Ticks, true};
+            return true;
+        case UPG_STATUS_WEB_FAILED:
+            out = {172, StatusExtra::None, false};
+            return true;
+        case UPG_STATUS_SYS_UPGRADING:
+            out = {173, StatusExtra::Ticks, true};
+            return true;
+        case UPG_STATUS_SYS_REBOOTING:
+            out = {174, StatusExtra::Ticks, true};
+            return true;
+        case UPG_STATUS_SYS_FAILED:
+            out = {175, StatusExtra::None, false};
+            return true;
+        case UPG_STATUS_DONE:
+            out = {176, StatusExtra::None, false};
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -32,13 +51,20 @@ StatusTextSpec SmartStatusText(int32_t status) {
     StatusTextSpec s{};
     if (CommonStatusText(status, s)) return s;
     switch (status) {
-        case UPG_STATUS_START: return {188, StatusExtra::None, true};
-        case UPG_STATUS_CONNECTED: return {184, StatusExtra::None, true};
-        case UPG_STATUS_CANCELLED: return {189, StatusExtra::None, false};
-        case UPG_STATUS_CUR_VERSION: return {185, StatusExtra::SysVersion, true};
-        case UPG_STATUS_QUERY_FAILED: return {187, StatusExtra::None, false};
-        case UPG_STATUS_NEW_VERSION: return {186, StatusExtra::LatestName, true};
-        default: return kOther;
+        case UPG_STATUS_START:
+            return {188, StatusExtra::None, true};
+        case UPG_STATUS_CONNECTED:
+            return {184, StatusExtra::None, true};
+        case UPG_STATUS_CANCELLED:
+            return {189, StatusExtra::None, false};
+        case UPG_STATUS_CUR_VERSION:
+            return {185, StatusExtra::SysVersion, true};
+        case UPG_STATUS_QUERY_FAILED:
+            return {187, StatusExtra::None, false};
+        case UPG_STATUS_NEW_VERSION:
+            return {186, StatusExtra::LatestName, true};
+        default:
+            return kOther;
     }
 }
 
@@ -54,15 +80,20 @@ bool IsCountingStatus(int32_t status) {
            status == UPG_STATUS_SYS_UPGRADING || status == UPG_STATUS_SYS_REBOOTING;
 }
 
-std::wstring FormatStatusText(const StatusTextSpec& spec, const std::wstring& text,
-                              int32_t status, int32_t ticks, const std::wstring& sysVer,
+std::wstring FormatStatusText(const StatusTextSpec& spec, const std::wstring& text, int32_t status,
+                              int32_t ticks, const std::wstring& sysVer,
                               const std::wstring& latestName) {
     switch (spec.extra) {
-        case StatusExtra::Ticks: return text + std::to_wstring(ticks);
-        case StatusExtra::SysVersion: return text + L" " + sysVer;
-        case StatusExtra::LatestName: return text + L" " + latestName;
-        case StatusExtra::Code: return text + L" = " + std::to_wstring(status);
-        case StatusExtra::None: break;
+        case StatusExtra::Ticks:
+            return text + std::to_wstring(ticks);
+        case StatusExtra::SysVersion:
+            return text + L" " + sysVer;
+        case StatusExtra::LatestName:
+            return text + L" " + latestName;
+        case StatusExtra::Code:
+            return text + L" = " + std::to_wstring(status);
+        case StatusExtra::None:
+            break;
     }
     return text;
 }

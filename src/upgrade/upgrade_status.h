@@ -30,8 +30,8 @@ StatusTextSpec ManualStatusText(int32_t status);
 bool IsCountingStatus(int32_t status);
 
 // Builds the shown text from the looked-up string and the job's values.
-std::wstring FormatStatusText(const StatusTextSpec& spec, const std::wstring& text,
-                              int32_t status, int32_t ticks, const std::wstring& sysVer,
+std::wstring FormatStatusText(const StatusTextSpec& spec, const std::wstring& text, int32_t status,
+                              int32_t ticks, const std::wstring& sysVer,
                               const std::wstring& latestName);
 
 // "%02d-%02d-%02d %02d:%02d:%02d: " with the local time (four-digit year).

@@ -8,8 +8,8 @@
 
 namespace upg {
 
-int FillUpgradeTarget(UpgradeTarget& target, const CameraEntry& entry,
-                      std::wstring_view account, std::wstring_view password) {
+int FillUpgradeTarget(UpgradeTarget& target, const CameraEntry& entry, std::wstring_view account,
+                      std::wstring_view password) {
     std::memset(&target, 0, sizeof target);
     const CameraParams& p = entry.params;
     zv::CopyToField(target.szHost, zv::FieldText(p.szIP));

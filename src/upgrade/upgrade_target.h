@@ -13,8 +13,8 @@ namespace upg {
 // the MAC text, szAccount/szPassword <- account/password (OEM code page). Returns 0 and
 // leaves both credentials empty when either does not fit its 64-byte field with its
 // terminating zero: a cut password would only fail the login later.
-int FillUpgradeTarget(UpgradeTarget& target, const CameraEntry& entry,
-                      std::wstring_view account, std::wstring_view password);
+int FillUpgradeTarget(UpgradeTarget& target, const CameraEntry& entry, std::wstring_view account,
+                      std::wstring_view password);
 
 // Stores ip/port into target when either differs from what it holds (exact text
 // comparison). True when the target changed and must be handed to the engine again.

@@ -22,11 +22,11 @@ constexpr int32_t UPG_STATUS_SYS_FAILED = 37;
 constexpr int32_t UPG_STATUS_DONE = 38;
 
 // nCheckMode
-constexpr int32_t UPG_CHECK_NONE = 1;     // manual upgrade: no catalogue step
-constexpr int32_t UPG_CHECK_ONLINE = 2;   // compare with the catalogue first
+constexpr int32_t UPG_CHECK_NONE = 1;    // manual upgrade: no catalogue step
+constexpr int32_t UPG_CHECK_ONLINE = 2;  // compare with the catalogue first
 // nSysMethod
-constexpr int32_t UPG_SYS_UPLOAD = 1;     // upload szSysFile with upgrade_firmware.cgi
-constexpr int32_t UPG_SYS_DOWNLOAD = 2;   // camera fetches the catalogue's file itself
+constexpr int32_t UPG_SYS_UPLOAD = 1;    // upload szSysFile with upgrade_firmware.cgi
+constexpr int32_t UPG_SYS_DOWNLOAD = 2;  // camera fetches the catalogue's file itself
 
 // CgiRequest::nKind
 constexpr int32_t REQ_COMMAND = 1;

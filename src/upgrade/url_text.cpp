@@ -45,8 +45,7 @@ std::string CatalogueBaseUrl(std::string_view host) {
     return "http://" + std::string(host) + ":" + std::to_string(kCataloguePort) + "/";
 }
 
-std::string CredentialQuery(std::string_view account, std::string_view password,
-                            bool hasQuery) {
+std::string CredentialQuery(std::string_view account, std::string_view password, bool hasQuery) {
     std::string a = PercentEncode(account);
     std::string p = PercentEncode(password);
     std::string q = hasQuery ? "&user=" : "?user=";

@@ -21,7 +21,6 @@ std::string CatalogueBaseUrl(std::string_view host);
 
 // "?user=A&pwd=P&loginuse=A&loginpas=P", or with "&user=" when the path already holds
 // a query. A and P are percent-encoded.
-std::string CredentialQuery(std::string_view account, std::string_view password,
-                            bool hasQuery);
+std::string CredentialQuery(std::string_view account, std::string_view password, bool hasQuery);
 
 }  // namespace upg

@@ -141,10 +141,12 @@ TEST_F(DelayFuncTest, NonZeroResultEndsThreadForGood) {
     EXPECT_FALSE(timer.m_hThread.joinable());
     EXPECT_EQ(timer.m_hRunEvent, nullptr);
 
-    std::vector<std::string> expect = {
-        "\r\n---CDelayFunc::InitTimer---begin---", "\r\n---CDelayFunc::InitTimer---end-----",
-        "\r\n---Exit CDelayFunc::ThreadTimer---", "\r\n---CDelayFunc::ReleaseTimer---begin1---",
-        "\r\n---CDelayFunc::ReleaseTimer---begin2---", "\r\n---CDelayFunc::ReleaseTimer---end---"};
+    std::vector<std::string> expect = {"\r\n---CDelayFunc::InitTimer---begin---",
+                                       "\r\n---CDelayFunc::InitTimer---end-----",
+                                       "\r\n---Exit CDelayFunc::ThreadTimer---",
+                                       "\r\n---CDelayFunc::ReleaseTimer---begin1---",
+                                       "\r\n---CDelayFunc::ReleaseTimer---begin2---",
+                                       "\r\n---CDelayFunc::ReleaseTimer---end---"};
     std::vector<std::string> all = expect;
     all.push_back("\r\n---Break CDelayFunc::ProcessTimer---");
     EXPECT_EQ(trace.Only(all), expect) << "no Break line when the callback ends the thread";
@@ -179,9 +181,9 @@ TEST_F(DelayFuncTest, ReleaseWakesASleepingOrRunningThread) {
 TEST_F(DelayFuncTest, ReleaseWithoutThreadTracesOnlyItsFrame) {
     TraceCapture trace;
     timer.ReleaseTimer();
-    EXPECT_EQ(trace.Lines(), (std::vector<std::string>{
-                                 "\r\n---CDelayFunc::ReleaseTimer---begin1---",
-                                 "\r\n---CDelayFunc::ReleaseTimer---end---"}));
+    EXPECT_EQ(trace.Lines(),
+              (std::vector<std::string>{"\r\n---CDelayFunc::ReleaseTimer---begin1---",
+                                        "\r\n---CDelayFunc::ReleaseTimer---end---"}));
 }
 
 TEST_F(DelayFuncTest, CallbackNeedsBothFunctionAndUser) {

@@ -2,15 +2,15 @@
 // an accelerated clock, and a sampler that records every status a job passes through.
 #pragma once
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
-#include <unistd.h>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <string>
 #include <thread>
@@ -20,12 +20,12 @@
 #include "base/fixed_field.h"
 #include "base/text_conv.h"
 #include "camsim/fleet.h"
+#include "private_netns.h"
 #include "upgrade/upgrade_handle.h"
 #include "upgrade/upgrade_target.h"
 #include "web/catalogue_server.h"
 #include "web/md5.h"
 #include "web/web_servers.h"
-#include "private_netns.h"
 
 constexpr const char* kCatalogueIp = "127.0.9.1";
 constexpr double kTimeScale = 50;

@@ -48,8 +48,8 @@ TEST_F(UpgradeTest, OnlineNewerVersionDownloadsAndWaitsForTheCamera) {
     EXPECT_EQ(h.CatalogueRequest().pReplyBuf, nullptr);
 
     std::vector<std::string> frame = {
-        "\r\n---InitUpgradeThread---begin---", "\r\n---InitUpgradeThread---end-----",
-        "\r\n---break ProcessUpgrade---",      "\r\n---exit ThreadUpgrade---",
+        "\r\n---InitUpgradeThread---begin---",      "\r\n---InitUpgradeThread---end-----",
+        "\r\n---break ProcessUpgrade---",           "\r\n---exit ThreadUpgrade---",
         "\r\n---ReleaseUpgradeThread---begin-1---", "\r\n---ReleaseUpgradeThread---begin-2---",
         "\r\n---ReleaseUpgradeThread---end-----"};
     EXPECT_EQ(trace.Only(frame), frame);
@@ -123,8 +123,9 @@ TEST_F(UpgradeTest, CatalogueFailuresGiveThirty) {
     for (const char* key : {"no-such-version", "long", "one", "stopped"}) {
         if (std::string(key) == "stopped") catalogue->Stop();
         CUpgradeHandle h(kCatalogueIp);
-        EXPECT_EQ(Run(h, TargetOf(0), OnlineTask(std::string(key) == "stopped" ? "48.3.16.25" : key)),
-                  (Statuses{-1, 10, 29, 30}))
+        EXPECT_EQ(
+            Run(h, TargetOf(0), OnlineTask(std::string(key) == "stopped" ? "48.3.16.25" : key)),
+            (Statuses{-1, 10, 29, 30}))
             << key;
         EXPECT_TRUE(Cam(0).downloadOrders.empty()) << key;
     }
@@ -210,7 +211,8 @@ TEST_F(UpgradeTest, UnreadableFilesFailTheirStep) {
         int32_t last;
         int32_t code;
     } cases[] = {
-        {ManualTask("/tmp/zarvon-no-such-file.bin", ""), UPG_STATUS_WEB_FAILED, RET_FILE_OPEN_FAILED},
+        {ManualTask("/tmp/zarvon-no-such-file.bin", ""), UPG_STATUS_WEB_FAILED,
+         RET_FILE_OPEN_FAILED},
         {ManualTask("", empty), UPG_STATUS_SYS_FAILED, RET_FILE_READ_FAILED},
         // A path longer than the request's field is refused, not cut to another name.
         {ManualTask(tooLong, ""), UPG_STATUS_WEB_FAILED, RET_FILE_OPEN_FAILED},
@@ -349,8 +351,8 @@ TEST_F(UpgradeTest, UrlLongerThanItsFieldIsRefused) {
                                              std::string(60, '%') + "\",\"download_file\":\"" +
                                              std::string(60, '%') + "\"}");
     CUpgradeHandle h(kCatalogueIp);
-    Statuses seen = Run(h, TargetOf(0, std::wstring(63, L'%'), std::wstring(63, L'%')),
-                        OnlineTask());
+    Statuses seen =
+        Run(h, TargetOf(0, std::wstring(63, L'%'), std::wstring(63, L'%')), OnlineTask());
     ASSERT_EQ(seen.back(), UPG_STATUS_SYS_FAILED);
     EXPECT_EQ(h.StatusRequest().nResult, 0) << "the status query fitted and authenticated";
     EXPECT_EQ(h.AutoDownloadRequest().nResult, RET_BAD_URL);

@@ -78,8 +78,8 @@ TEST(StatusText, SmartAndManualTables) {
         upg::StatusTextSpec m = upg::ManualStatusText(c.status);
         EXPECT_EQ(m.nStringId, c.manualId) << c.status;
         EXPECT_EQ(m.bGoOn, c.manualGoOn) << c.status;
-        EXPECT_EQ(upg::IsCountingStatus(c.status), c.status >= 32 && c.status <= 36 &&
-                                                       c.status != 34)
+        EXPECT_EQ(upg::IsCountingStatus(c.status),
+                  c.status >= 32 && c.status <= 36 && c.status != 34)
             << c.status;
     }
 }

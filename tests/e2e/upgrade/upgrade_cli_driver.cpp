@@ -1,7 +1,6 @@
 // zarvon-cli with only its upgrade command, wired exactly as the full command line
 // wires it, so the end-to-end test runs the command as users get it.
 #include <CLI/CLI.hpp>
-
 #include <clocale>
 
 #include "cli/upgrade_command.h"

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "../../core/upgrade/private_netns.h"
 #include "base/clock.h"
 #include "base/text_conv.h"
 #include "camsim/discovery_responder.h"
@@ -26,7 +27,6 @@
 #include "web/catalogue_server.h"
 #include "web/md5.h"
 #include "web/web_servers.h"
-#include "../../core/upgrade/private_netns.h"
 
 namespace {
 
@@ -142,7 +142,8 @@ protected:
         char tmpl[] = "/tmp/zarvon-upg-hosts-XXXXXX";
         close(mkstemp(tmpl));
         hosts = tmpl;
-        std::ofstream(hosts) << "127.0.0.1 localhost\n" << kCatalogueIp << " " << CATALOGUE_HOST << "\n";
+        std::ofstream(hosts) << "127.0.0.1 localhost\n"
+                             << kCatalogueIp << " " << CATALOGUE_HOST << "\n";
     }
     void TearDown() override {
         if (catalogue) catalogue->Stop();
@@ -241,7 +242,9 @@ TEST_F(UpgradeCliTest, OnATerminalCountingLinesAreRewrittenInPlace) {
     size_t done = r.out.find(En(176));
     ASSERT_NE(done, std::string::npos);
     EXPECT_LT(last, done);
-    EXPECT_EQ(std::count(r.out.begin() + static_cast<long>(last), r.out.begin() + static_cast<long>(done), '\n'), 1)
+    EXPECT_EQ(std::count(r.out.begin() + static_cast<long>(last),
+                         r.out.begin() + static_cast<long>(done), '\n'),
+              1)
         << "one line end between the last refresh and the final line";
     EXPECT_EQ(r.out.find(En(188)), r.out.rfind(En(188))) << "a plain status is written once";
 }
