@@ -168,6 +168,11 @@ void CZarvonDlg::CreateControls() {
     connect(m_cboLanguage, &QComboBox::activated, this, [this] { OnSelchangeLanguage(); });
     connect(m_btnFind, &QPushButton::clicked, this, [this] { OnFind(); });
     connect(m_btnClose, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
+    connect(m_btnApply, &QPushButton::clicked, this, [this] { OnApply(); });
+    connect(m_btnOneKey, &QPushButton::clicked, this, [this] { OnOneKeySet(); });
+    connect(m_btnExport, &QPushButton::clicked, this, [this] { OnExport(); });
+    connect(m_listCamera, &QAbstractItemView::doubleClicked, this,
+            [this] { OnDblclkListCamera(); });
 }
 
 void CZarvonDlg::OnInitDialog() {

@@ -72,6 +72,11 @@ public:
     void OnSelchangeLanguage();
     void OnClickListCamera();
     void OnFind();
+    // The commands on the selected camera and the list (main_commands.cpp).
+    void OnApply();
+    void OnOneKeySet();
+    void OnExport();
+    void OnDblclkListCamera();
 
     // The window's parts, for the pages and the tests.
     CCameraList& Cameras() { return m_cameras; }
@@ -125,6 +130,7 @@ private:
     void ShowCameraOnPages(const CameraEntry* pEntry);
     void EnableCameraButtons(bool bEnable);
     void SetColumnWidths();
+    void PostSettings(const CameraEntry& entry);
 
     static void SearchCallbackProc(int32_t nEvent, void* pData, void* pUser);
 
