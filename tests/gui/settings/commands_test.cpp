@@ -242,6 +242,27 @@ TEST_F(CommandsTest, RefusedLoginsShowTheirBoxAndChangeNothing) {
     EXPECT_EQ(boxes.Count(L"Set success"), 0);
 }
 
+TEST_F(CommandsTest, ApplySendsNothingWhenTheCameraWasPrunedDuringTheLogin) {
+    SimFleet sim(2);
+    Open();
+    ASSERT_TRUE(Select(sim.cams[0].ip));
+    LoginAnswer login("admin", "123456", true);
+    bool bPruned = false;
+    login.onShown = [&] {
+        // Silent long enough to be pruned (the page is cleared), then back, so that a
+        // request carrying the cleared page would be applied.
+        sim.SetSilent(0, true);
+        bPruned = WaitUntil([&] { return RowOf(sim.cams[0].ip) < 0; }, 5000);
+        sim.SetSilent(0, false);
+    };
+    Press("btn1_apply");
+    ASSERT_TRUE(bPruned);
+    EXPECT_EQ(dlg->PageGeneral()->ShownCamera(), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return RowOf(sim.cams[0].ip) >= 0; }, 3000));
+    EXPECT_EQ(sim.responder->SetRequests(), 0u);
+    EXPECT_TRUE(Cam(sim, 0).lastSetBlock.empty());
+}
+
 TEST_F(CommandsTest, CancelledOrRefusedCommandsSendNothing) {
     SimFleet sim(4);  // camera 3 is in DHCP mode
     Open();
