@@ -1,6 +1,7 @@
-// Writes PNG screenshots of the main window with a simulated fleet listed, one per
-// language, into the folder given as the first argument (default: a new folder under
-// /tmp), and prints that folder.
+// Writes PNG screenshots of the main window with a simulated fleet listed, the General
+// page with a camera selected and the login dialog, one of each per language, into the
+// folder given as the first argument (default: a new folder under /tmp), and prints that
+// folder.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -11,6 +12,8 @@
 
 #include "gui/app/about_dlg.h"
 #include "gui/app/zarvon_dlg.h"
+#include "gui/pages/general_page.h"
+#include "gui/pages/login_dialog.h"
 #include "gui_fixture.h"
 #include "i18n/string_table.h"
 
@@ -44,6 +47,12 @@ int main(int argc, char** argv) {
         const QString path = QDir(dir).filePath(QString("main-%1.png").arg(names[i]));
         if (!dlg.grab().save(path))
             std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(path));
+        dlg.PageGeneral()->grab().save(
+            QDir(dir).filePath(QString("general-%1.png").arg(names[i])));
+        CDlgLogin login;
+        login.show();
+        Pump(50);
+        login.grab().save(QDir(dir).filePath(QString("login-%1.png").arg(names[i])));
     }
     {
         lang->setCurrentIndex(0);
