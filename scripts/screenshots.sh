@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes PNG screenshots of the main window with a simulated fleet listed, the General
-# page with a camera selected and the login dialog, one of each per UI language, under Xvfb (offscreen when
-# xvfb-run is missing), and prints their folder.
+# page with a camera selected and the login dialog, one of each per UI language, under
+# Xvfb (offscreen when xvfb-run is missing), and prints their folder.
 #
 #   bash scripts/screenshots.sh [build-dir] [out-dir]     (default build/dev, a new /tmp folder)
 set -euo pipefail
