@@ -14,6 +14,7 @@
 #include "camlist/camera_list.h"
 #include "camlist/onekey_plan.h"
 #include "camlist/text_util.h"
+#include "cli/cli_common.h"
 #include "cli/credentials.h"
 #include "cli/search_session.h"
 #include "discovery/mode_class.h"
@@ -36,10 +37,6 @@ void PrintLine(const std::wstring& strText) {
 std::string Utf8Of(std::wstring_view w) { return zv::WideToUtf8(w); }
 std::string AnsiFieldUtf8(std::string_view field) { return Utf8Of(zv::AnsiToWide(field)); }
 
-bool IsIpv4(const std::string& s) {
-    in_addr a{};
-    return inet_pton(AF_INET, s.c_str(), &a) == 1;
-}
 
 std::string JsonText(const Json::Value& v) {
     Json::StreamWriterBuilder b;
@@ -48,60 +45,9 @@ std::string JsonText(const Json::Value& v) {
     return Json::writeString(b, v);
 }
 
-// The adapter a command binds to. The address always; the adapter's record when the
-// address is one of the listed adapters'.
-struct BoundAdapter {
-    std::wstring strBindIP;
-    bool bListed = false;
-    NetCardEntry card;
-};
 
-int ResolveAdapter(const AdapterChoice& choice, BoundAdapter& out) {
-    std::vector<NetCardEntry> cards;
-    if (!choice.strBind.empty()) {
-        if (!IsIpv4(choice.strBind)) {
-            PrintError("--bind needs an IPv4 address, not \"" + choice.strBind + "\"");
-            return EXIT_USAGE;
-        }
-        out.strBindIP = zv::AnsiToWide(choice.strBind);
-        CNetCardInfo().GetNetCardList(cards);
-        for (const NetCardEntry& c : cards)
-            if (c.strIP == out.strBindIP) {
-                out.card = c;
-                out.bListed = true;
-            }
-        return EXIT_DONE;
-    }
-    if (!CNetCardInfo().GetNetCardList(cards)) {
-        PrintError("no network adapter");
-        return EXIT_NO_ADAPTER;
-    }
-    if (choice.nAdapter < 0 || choice.nAdapter >= static_cast<int>(cards.size())) {
-        PrintError("no adapter " + std::to_string(choice.nAdapter) + " (there are " +
-                   std::to_string(cards.size()) + "; see zarvon-cli adapters)");
-        return EXIT_NO_ADAPTER;
-    }
-    out.card = cards[choice.nAdapter];
-    out.bListed = true;
-    out.strBindIP = out.card.strIP;
-    if (out.strBindIP.empty()) {
-        PrintError(L"adapter " + std::to_wstring(choice.nAdapter) + L" (" + out.card.strDesc +
-                   L") has no IPv4 address");
-        return EXIT_NO_ADAPTER;
-    }
-    return EXIT_DONE;
-}
 
-uint32_t Millis(double dSeconds) {
-    if (dSeconds <= 0) return 0;
-    return dSeconds > 86400 ? 86400000u : static_cast<uint32_t>(dSeconds * 1000);
-}
 
-int StartSearch(CSearchSession& session, const BoundAdapter& bound) {
-    if (session.Start(bound.strBindIP)) return EXIT_DONE;
-    PrintError(LoadStrId(119));
-    return EXIT_FAILED;
-}
 
 // Runs the search for the given time and reports passes that never got out.
 int SearchFor(CSearchSession& session, const BoundAdapter& bound, double dSeconds) {
@@ -136,32 +82,7 @@ Json::Value CameraJson(const CameraEntry& e) {
     return v;
 }
 
-// "aa:bb:cc:dd:ee:ff" in upper case; false when the text is not a colon-separated MAC.
-bool NormaliseMac(const std::string& in, std::wstring& out) {
-    if (in.size() != 17) return false;
-    std::string up;
-    for (size_t i = 0; i < in.size(); ++i) {
-        char c = in[i];
-        if (i % 3 == 2) {
-            if (c != ':') return false;
-        } else if (!std::isxdigit(static_cast<unsigned char>(c))) {
-            return false;
-        }
-        up += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    out = zv::AnsiToWide(up);
-    return true;
-}
 
-// Looks for the camera until it answers or the time is up.
-int FindCamera(CSearchSession& session, const BoundAdapter& bound, const SetOptions& opt,
-               const std::wstring& strMac, CameraEntry& entry) {
-    if (int rc = StartSearch(session, bound)) return rc;
-    session.Pump(Millis(opt.dSeconds), [&] { return session.LatestEntry(strMac, entry); });
-    if (session.LatestEntry(strMac, entry)) return EXIT_DONE;
-    PrintError(L"camera " + strMac + L" not found on " + bound.strBindIP);
-    return EXIT_NOT_FOUND;
-}
 
 int SendAndWait(CSearchSession& session, const CameraEntry& entry, double dTimeout) {
     if (!session.SendSettings(entry)) {
@@ -331,7 +252,7 @@ int CmdSet(const SetOptions& opt) {
     if (int rc = Credentials(opt, entry.params)) return rc;
     CameraParams creds = entry.params;
     CSearchSession session;
-    if (int rc = FindCamera(session, bound, opt, strMac, entry)) return rc;
+    if (int rc = FindCamera(session, bound, opt.dSeconds, strMac, entry)) return rc;
     CameraParams& p = entry.params;
     std::memcpy(p.szUser, creds.szUser, sizeof p.szUser);
     std::memcpy(p.szPwd, creds.szPwd, sizeof p.szPwd);
@@ -364,7 +285,7 @@ int CmdOneKey(const SetOptions& opt) {
     }
     CSearchSession session;
     CameraEntry entry{};
-    if (int rc = FindCamera(session, bound, opt, strMac, entry)) return rc;
+    if (int rc = FindCamera(session, bound, opt.dSeconds, strMac, entry)) return rc;
     OneKeyPlan plan;
     switch (PlanOneKeySet(entry, bound.card, plan)) {
         case ONEKEY_DHCP:

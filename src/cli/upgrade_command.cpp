@@ -17,6 +17,7 @@
 #include "base/fixed_field.h"
 #include "base/text_conv.h"
 #include "camlist/camera_list.h"
+#include "cli/cli_common.h"
 #include "cli/credentials.h"
 #include "cli/search_session.h"
 #include "i18n/string_table.h"
@@ -49,50 +50,6 @@ public:
 private:
     struct sigaction m_old {};
 };
-
-// "AA:BB:CC:DD:EE:FF" in upper case; false when the text is not a colon-separated MAC.
-bool NormaliseMac(const std::string& in, std::wstring& out) {
-    if (in.size() != 17) return false;
-    std::string up;
-    for (size_t i = 0; i < in.size(); ++i) {
-        auto c = static_cast<unsigned char>(in[i]);
-        if (i % 3 == 2 ? c != ':' : !std::isxdigit(c)) return false;
-        up += static_cast<char>(std::toupper(c));
-    }
-    out = zv::AnsiToWide(up);
-    return true;
-}
-
-// The address the search binds to: --bind, or the chosen adapter's address.
-int ResolveBindAddress(const AdapterChoice& choice, std::wstring& strBind) {
-    if (!choice.strBind.empty()) {
-        in_addr a{};
-        if (inet_pton(AF_INET, choice.strBind.c_str(), &a) != 1) {
-            PrintError("--bind needs an IPv4 address, not \"" + choice.strBind + "\"");
-            return EXIT_USAGE;
-        }
-        strBind = zv::AnsiToWide(choice.strBind);
-        return EXIT_DONE;
-    }
-    std::vector<NetCardEntry> cards;
-    if (!CNetCardInfo().GetNetCardList(cards)) {
-        PrintError("no network adapter");
-        return EXIT_NO_ADAPTER;
-    }
-    if (choice.nAdapter < 0 || choice.nAdapter >= static_cast<int>(cards.size()) ||
-        cards[choice.nAdapter].strIP.empty()) {
-        PrintError("no adapter " + std::to_string(choice.nAdapter) +
-                   " with an IPv4 address (see zarvon-cli adapters)");
-        return EXIT_NO_ADAPTER;
-    }
-    strBind = cards[choice.nAdapter].strIP;
-    return EXIT_DONE;
-}
-
-uint32_t Millis(double dSeconds) {
-    if (dSeconds <= 0) return 0;
-    return dSeconds > 86400 ? 86400000u : static_cast<uint32_t>(dSeconds * 1000);
-}
 
 // One running job: the engine, the page-like once-a-second log, the DHCP follow.
 class CUpgradeRun {
@@ -297,8 +254,8 @@ CLI::App* AddUpgradeCommand(CLI::App& app, UpgradeCommandArgs& args) {
 int RunUpgradeCommand(const UpgradeCommandArgs& args) {
     std::wstring strMac;
     if (int rc = CheckJobArgs(args, strMac)) return rc;
-    std::wstring strBind;
-    if (int rc = ResolveBindAddress(args.adapter, strBind)) return rc;
+    BoundAdapter bound;
+    if (int rc = ResolveAdapter(args.adapter, bound)) return rc;
     std::string pwd, error;
     if (!ReadPassword(args.bPasswordStdin, pwd, error)) {
         PrintError(error);
@@ -307,16 +264,8 @@ int RunUpgradeCommand(const UpgradeCommandArgs& args) {
     if (args.dTimeScale > 1) zv::SetTimeScale(args.dTimeScale);
 
     CSearchSession session;
-    if (!session.Start(strBind)) {
-        PrintError(LoadStrId(119));
-        return EXIT_FAILED;
-    }
     CameraEntry entry{};
-    session.Pump(Millis(args.dSeconds), [&] { return session.LatestEntry(strMac, entry); });
-    if (!session.LatestEntry(strMac, entry)) {
-        PrintError(L"camera " + strMac + L" not found on " + strBind);
-        return EXIT_NOT_FOUND;
-    }
+    if (int rc = FindCamera(session, bound, args.dSeconds, strMac, entry)) return rc;
     UpgradeTarget target;
     if (!upg::FillUpgradeTarget(target, entry, zv::AnsiToWide(args.strUser), zv::AnsiToWide(pwd))) {
         PrintError("the account or the password is longer than 63 bytes");
