@@ -29,8 +29,8 @@
 #include "gui/controls/xp_button.h"
 #include "gui/pages/general_page.h"
 #include "gui/pages/others_page.h"
-#include "gui/upgrade/smart_upgrade_page.h"
 #include "gui/services/message_box.h"
+#include "gui/upgrade/smart_upgrade_page.h"
 #include "i18n/string_table.h"
 
 const DlgControl kMainDlgControls[24] = {

@@ -249,8 +249,7 @@ void CDlgBasicInfo::ShowCamera(const CameraEntry* pEntry) {
     for (int i = 0; i < 5; ++i) AddressField(i)->SetText(AnsiField(fields[i], 16));
     m_edtUid->setText(AnsiField(p.szUid, sizeof p.szUid));
     const std::wstring strIP = zv::AnsiToWide(zv::FieldText(p.szIP));
-    m_edtWebAddr->setText(
-        QString::fromStdWString(WebAddress(strIP, std::to_wstring(p.nHttpPort))));
+    m_edtWebAddr->setText(QString::fromStdWString(WebAddress(strIP, std::to_wstring(p.nHttpPort))));
 }
 
 void CDlgBasicInfo::GetCameraParams(CameraParams& params) const {

@@ -47,8 +47,7 @@ int main(int argc, char** argv) {
         const QString path = QDir(dir).filePath(QString("main-%1.png").arg(names[i]));
         if (!dlg.grab().save(path))
             std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(path));
-        dlg.PageGeneral()->grab().save(
-            QDir(dir).filePath(QString("general-%1.png").arg(names[i])));
+        dlg.PageGeneral()->grab().save(QDir(dir).filePath(QString("general-%1.png").arg(names[i])));
         CDlgLogin login;
         login.show();
         Pump(50);

@@ -117,7 +117,8 @@ TEST_F(GeneralPageTest, ShowCameraFillsTheFieldsAndTheWebAddress) {
         uint16_t port;
         const char* web;
     };
-    for (const Case& c : {Case{80, "http://192.168.1.88"}, Case{8080, "http://192.168.1.88:8080"}}) {
+    for (const Case& c :
+         {Case{80, "http://192.168.1.88"}, Case{8080, "http://192.168.1.88:8080"}}) {
         CameraEntry cam = MakeCamera("192.168.1.88", c.port, 0);
         zv::CopyToField(cam.params.szName, "\xE5\x89\x8D\xE9\x97\xA8 1");
         page.ShowCamera(&cam);
@@ -140,12 +141,12 @@ TEST_F(GeneralPageTest, ShowCameraFillsTheFieldsAndTheWebAddress) {
 TEST_F(GeneralPageTest, NetworkModeSelectsGreysAndReadsBackAsASignedByte) {
     struct Case {
         int8_t dhcp;
-        int index;           // the list's selection
-        bool addressesOn;    // the five address fields enabled
-        uint8_t readBack;    // bDhcp as GetCameraParams stores it
+        int index;         // the list's selection
+        bool addressesOn;  // the five address fields enabled
+        uint8_t readBack;  // bDhcp as GetCameraParams stores it
     };
-    const Case cases[] = {{0, 0, true, 0}, {1, 1, false, 1}, {2, -1, true, 0xFF},
-                          {-1, -1, true, 0xFF}};
+    const Case cases[] = {
+        {0, 0, true, 0}, {1, 1, false, 1}, {2, -1, true, 0xFF}, {-1, -1, true, 0xFF}};
     for (const Case& c : cases) {
         page.ShowCamera(nullptr);  // addresses disabled before
         const CameraEntry cam = MakeCamera("10.0.0.5", 80, c.dhcp);
