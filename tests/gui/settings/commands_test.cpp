@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -387,6 +388,11 @@ TEST_F(CommandsTest, ExportWritesTheFixtureByteForByte) {
         EXPECT_EQ(line, wantLine) << i;
         EXPECT_EQ(lines[r].left(8), QByteArray::number(r + 1).leftJustified(8));
     }
+    // While another walker holds the list, the file is created empty.
+    ASSERT_TRUE(dlg->Cameras().TryLock());
+    Press("btn1018_export");
+    dlg->Cameras().Unlock();
+    EXPECT_EQ(QFileInfo(path).size(), 0);
     // Cancelled: no file written.
     ChosenFile none{QString()};
     QFile::remove(path);
