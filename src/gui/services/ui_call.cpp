@@ -47,7 +47,8 @@ int CUiCall::Call(std::function<int()> fn, int nCancelled) {
         [token, fn = std::move(fn)] {
             {
                 std::lock_guard<std::mutex> lk(token->shared->mu);
-                if (token->shared->bCancelled) return;  // nobody waits for it any more
+                // Nobody waits for it any more: cancelled now, or cancelled before a Reset.
+                if (token->shared->bCancelled || token->slot->bDone) return;
             }
             const int r = fn();
             std::lock_guard<std::mutex> lk(token->shared->mu);
@@ -60,7 +61,11 @@ int CUiCall::Call(std::function<int()> fn, int nCancelled) {
     if (!bPosted) return nCancelled;
     std::unique_lock<std::mutex> lk(shared->mu);
     shared->cv.wait(lk, [&] { return slot->bDone || shared->bCancelled; });
-    return slot->bDone ? slot->nResult : nCancelled;
+    if (!slot->bDone) {  // abandoned: the queued work must not run after a Reset
+        slot->bDone = true;
+        slot->nResult = nCancelled;
+    }
+    return slot->nResult;
 }
 
 void CUiCall::Cancel() {

@@ -25,7 +25,8 @@ public:
     int Call(std::function<int()> fn, int nCancelled);
     // Ends every waiting call with its nCancelled value; later calls return it at once.
     void Cancel();
-    // Makes calls possible again after a Cancel (a new job starts).
+    // Makes calls possible again after a Cancel (a new job starts). Work of the calls
+    // cancelled before stays dropped, even when it is still queued.
     void Reset();
 
 private:
