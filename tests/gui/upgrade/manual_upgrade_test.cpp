@@ -134,7 +134,7 @@ TEST_F(ManualUpgradeTest, ExitDuringTheUploadAborts) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(2500));
     EXPECT_EQ(m_nResult, QDialog::Rejected);
     EXPECT_FALSE(dlg->Upgrade().IsJobRunning());
-    EXPECT_EQ(dlg->Upgrade().m_nStatus, 32);  // aborted, not finished
+    EXPECT_EQ(dlg->Upgrade().m_nStatus, 34);  // the aborted upload ends as failed
     dlg.reset();
     Pump(100);
     EXPECT_TRUE(boxes.m_boxes.empty());
