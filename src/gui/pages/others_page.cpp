@@ -7,6 +7,7 @@
 #include "base/fixed_field.h"
 #include "base/text_conv.h"
 #include "gui/app/dialog_units.h"
+#include "gui/pages/page_font.h"
 #include "gui/controls/xp_button.h"
 #include "gui/pages/login_dialog.h"
 #include "gui/upgrade/job_text.h"
@@ -46,7 +47,7 @@ CDlgOtherInfo::CDlgOtherInfo(QWidget* parent) : CCameraPage(parent) {
 }
 
 void CDlgOtherInfo::CreateControls() {
-    setFont(DialogFont());
+    setFont(TabPageFont(kOthersPageWidthDu));
     const CDialogUnits units(font());
     setMinimumSize(units.Size(kOthersPageWidthDu, kOthersPageHeightDu));
     for (int i = 0; i < 3; ++i) {

@@ -11,6 +11,7 @@
 #include "base/fixed_field.h"
 #include "base/text_conv.h"
 #include "gui/app/dialog_units.h"
+#include "gui/pages/login_dialog.h"
 #include "gui/controls/xp_button.h"
 #include "gui/services/file_dialog.h"
 #include "gui/services/message_box.h"
@@ -74,7 +75,7 @@ CManualUpgd::CManualUpgd(QWidget* parent) : QDialog(parent), m_uiCall(this) {
 CManualUpgd::~CManualUpgd() { Shutdown(); }
 
 void CManualUpgd::CreateControls() {
-    setFont(DialogFont());
+    setFont(SmallDialogFont());  // template 133's 8 points
     const CDialogUnits units(font());
     setFixedSize(units.Size(kManualDlgWidthDu, kManualDlgHeightDu));
     m_radWeb = Place<QRadioButton>(this, units, 1059);

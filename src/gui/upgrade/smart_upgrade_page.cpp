@@ -12,6 +12,7 @@
 #include "base/text_conv.h"
 #include "diag/trace.h"
 #include "gui/app/dialog_units.h"
+#include "gui/pages/page_font.h"
 #include "gui/controls/xp_button.h"
 #include "gui/services/message_box.h"
 #include "gui/upgrade/job_text.h"
@@ -73,7 +74,7 @@ CDlgSmartUpgd::~CDlgSmartUpgd() {
 }
 
 void CDlgSmartUpgd::CreateControls() {
-    setFont(DialogFont());
+    setFont(TabPageFont(kSmartPageWidthDu));
     const CDialogUnits units(font());
     setMinimumSize(units.Size(kSmartPageWidthDu, kSmartPageHeightDu));
     m_lblIntro = Place<QLabel>(this, units, 1065);
