@@ -12,8 +12,8 @@
 #include "base/text_conv.h"
 #include "diag/trace.h"
 #include "gui/app/dialog_units.h"
-#include "gui/pages/page_font.h"
 #include "gui/controls/xp_button.h"
+#include "gui/pages/page_font.h"
 #include "gui/services/message_box.h"
 #include "gui/upgrade/job_text.h"
 #include "i18n/string_table.h"
@@ -173,7 +173,9 @@ void CDlgSmartUpgd::StopUpgrade() {
     m_bBusy = 0;
 }
 
-int CDlgSmartUpgd::ProcessTimer(void* pUser) { return static_cast<CDlgSmartUpgd*>(pUser)->OnTimer(); }
+int CDlgSmartUpgd::ProcessTimer(void* pUser) {
+    return static_cast<CDlgSmartUpgd*>(pUser)->OnTimer();
+}
 
 int CDlgSmartUpgd::OnTimer() {
     const int32_t t = m_upgrade.AddTick();

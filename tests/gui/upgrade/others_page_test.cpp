@@ -1,3 +1,5 @@
+#include "gui/pages/others_page.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -5,16 +7,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <cstring>
 
 #include "gui/controls/xp_button.h"
 #include "gui/pages/login_dialog.h"
-#include "gui/pages/others_page.h"
 #include "gui/upgrade/manual_upgrade_dialog.h"
 #include "gui_fixture.h"
 #include "i18n/string_table.h"
 #include "qt_app_env.h"
-
-#include <cstring>
 
 namespace {
 

@@ -36,12 +36,14 @@ public:
 
 void Save(QWidget& w, const QString& dir, const QString& name) {
     const QString path = QDir(dir).filePath(name);
-    if (!w.grab().save(path)) std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(path));
+    if (!w.grab().save(path))
+        std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(path));
 }
 
 CameraEntry EntryOf(camsim::Fleet& fleet, size_t i) {
     CameraEntry e{};
-    e.params = fleet.With([&](std::vector<camsim::SimCamera>& c) { return camsim::ParamsOf(c[i]); });
+    e.params =
+        fleet.With([&](std::vector<camsim::SimCamera>& c) { return camsim::ParamsOf(c[i]); });
     return e;
 }
 
@@ -61,7 +63,8 @@ int main(int argc, char** argv) {
     cams[0].dhcp = 0;
     cams[0].restartMs = 200;
     cams[1].dhcp = 0;
-    cams[1].webFault = camsim::kFaultChunked;  // chunked replies with pauses: the upload stays visible
+    cams[1].webFault =
+        camsim::kFaultChunked;  // chunked replies with pauses: the upload stays visible
     cams[1].faultChunks = 2;
     cams[1].faultDelayMs = 2500;
     for (const auto& c : cams) fleet.Add(c);
@@ -104,7 +107,8 @@ int main(int argc, char** argv) {
         Save(dlg, dir, QString("manual-upgrade-%1.png").arg(names[i]));
         dlg.reject();
     }
-    for (const RecordedBox& b : boxes.m_boxes) std::fprintf(stderr, "box: %s\n", qPrintable(b.text));
+    for (const RecordedBox& b : boxes.m_boxes)
+        std::fprintf(stderr, "box: %s\n", qPrintable(b.text));
     web.Stop();
     catalogue.Stop();
     std::remove(file);

@@ -2,6 +2,7 @@
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QTest>
+#include <atomic>
 #include <thread>
 
 #include "base/clock.h"
@@ -87,7 +88,8 @@ TEST_F(SmartUpgradeTest, NewerVersionLogsEachStepAndCountsInPlace) {
     EXPECT_TRUE(LastLine(*page).endsWith(Str(176)));
     // "2026-12-11 12:34:56: " before every text.
     const QRegularExpression stamp("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}: ");
-    for (int i = 0; i < log->count(); ++i) EXPECT_TRUE(stamp.match(log->item(i)->text()).hasMatch());
+    for (int i = 0; i < log->count(); ++i)
+        EXPECT_TRUE(stamp.match(log->item(i)->text()).hasMatch());
     ASSERT_GE(counts36.size(), 3u);
     EXPECT_TRUE(std::is_sorted(counts36.begin(), counts36.end()));
     EXPECT_FALSE(rowsGrewWhileCounting);
@@ -255,6 +257,34 @@ TEST_F(SmartUpgradeTest, DestroyedWhileALogUpdateIsQueued) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
     Pump(50);  // the update left queued must not touch the page that went
     EXPECT_TRUE(WaitUntil([&] { return ProcessThreads() <= threadsBefore; }, 5000));
+}
+
+}  // namespace
+
+namespace {
+
+// A log update cancelled while still queued stays dropped when the next job's Reset comes
+// before the UI thread gets to it: a line of the old job must not land in the new log.
+TEST(UiCallReset, WorkCancelledWhileQueuedNeverRuns) {
+    QObject ctx;
+    CUiCall call(&ctx);
+    std::atomic<bool> bRan{false};
+    std::atomic<int> nResult{-2};
+    std::thread worker([&] {
+        nResult = call.Call(
+            [&] {
+                bRan = true;
+                return 5;
+            },
+            -1);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // queued, not yet run
+    call.Cancel();
+    worker.join();
+    call.Reset();
+    Pump(50);
+    EXPECT_EQ(nResult, -1);
+    EXPECT_FALSE(bRan);
 }
 
 }  // namespace

@@ -32,8 +32,8 @@ public:
     int Open() const { return m_nOpen; }
 
     std::vector<BoxKind> m_holdKinds;
-    bool m_bAnswer = true;              // the answer of boxes not held
-    std::function<void()> m_onShow;     // runs on the UI thread once a held box is open
+    bool m_bAnswer = true;           // the answer of boxes not held
+    std::function<void()> m_onShow;  // runs on the UI thread once a held box is open
     std::vector<std::pair<BoxKind, QString>> m_boxes;
 
 private:
