@@ -58,6 +58,8 @@ void CDlgOtherInfo::CreateControls() {
     m_btnUpgrade = Place<CXPButton>(this, units, kOthersControls[6]);
     m_btnUpgrade->setAutoDefault(false);
     connect(m_btnUpgrade, &QPushButton::clicked, this, &CDlgOtherInfo::OnManualUpgrade);
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
 void CDlgOtherInfo::SetCaptions() {
@@ -94,11 +96,12 @@ void CDlgOtherInfo::OnManualUpgrade() {
     dlg.exec();
 }
 
-void CDlgOtherInfo::keyPressEvent(QKeyEvent* e) {
-    const int k = e->key();
-    if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) {
-        e->accept();  // would press the main window's default button or close it
-        return;
+bool CDlgOtherInfo::eventFilter(QObject* watched, QEvent* e) {
+    // Enter and Escape aimed at the window or one of its controls are dropped before any
+    // control sees them: they would press a default button or close the window.
+    if (e->type() == QEvent::KeyPress) {
+        const int k = static_cast<QKeyEvent*>(e)->key();
+        if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) return true;
     }
-    CCameraPage::keyPressEvent(e);
+    return CCameraPage::eventFilter(watched, e);
 }

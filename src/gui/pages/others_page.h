@@ -28,7 +28,7 @@ public:
     CZarvonDlg* m_pMainDlg = nullptr;
 
 protected:
-    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void CreateControls();

@@ -99,6 +99,8 @@ void CManualUpgd::CreateControls() {
     connect(m_btnBrowse, &QPushButton::clicked, this, &CManualUpgd::OnBrowse);
     connect(m_btnOK, &QPushButton::clicked, this, &CManualUpgd::OnUpgrade);
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
 void CManualUpgd::OnBrowse() {
@@ -204,11 +206,12 @@ bool CManualUpgd::event(QEvent* e) {
     return QDialog::event(e);
 }
 
-void CManualUpgd::keyPressEvent(QKeyEvent* e) {
-    const int k = e->key();
-    if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) {
-        e->accept();  // Enter and Escape do not end the dialog
-        return;
+bool CManualUpgd::eventFilter(QObject* watched, QEvent* e) {
+    // Enter and Escape aimed at the window or one of its controls are dropped before any
+    // control sees them: they would press a default button or close the window.
+    if (e->type() == QEvent::KeyPress) {
+        const int k = static_cast<QKeyEvent*>(e)->key();
+        if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) return true;
     }
-    QDialog::keyPressEvent(e);
+    return QDialog::eventFilter(watched, e);
 }

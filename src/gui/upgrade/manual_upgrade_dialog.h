@@ -53,7 +53,7 @@ public:
 
 protected:
     bool event(QEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void CreateControls();

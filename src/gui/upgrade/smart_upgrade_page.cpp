@@ -98,6 +98,8 @@ void CDlgSmartUpgd::CreateControls() {
     m_lstLog->setSortingEnabled(false);
     PaintBlue(m_lstLog, QPalette::Text);
     connect(m_btnUpgrade, &QPushButton::clicked, this, &CDlgSmartUpgd::OnUpgradeFirmware);
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
 void CDlgSmartUpgd::SetCaptions() {
@@ -238,13 +240,12 @@ bool CDlgSmartUpgd::event(QEvent* e) {
     return CCameraPage::event(e);
 }
 
-void CDlgSmartUpgd::keyPressEvent(QKeyEvent* e) {
-    // Enter and Escape would reach the main window and press its default button or close
-    // it; the page keeps them.
-    const int k = e->key();
-    if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) {
-        e->accept();
-        return;
+bool CDlgSmartUpgd::eventFilter(QObject* watched, QEvent* e) {
+    // Enter and Escape aimed at the window or one of its controls are dropped before any
+    // control sees them: they would press a default button or close the window.
+    if (e->type() == QEvent::KeyPress) {
+        const int k = static_cast<QKeyEvent*>(e)->key();
+        if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) return true;
     }
-    CCameraPage::keyPressEvent(e);
+    return CCameraPage::eventFilter(watched, e);
 }

@@ -95,6 +95,22 @@ TEST_F(ManualUpgradeTest, NoFileShowsBoxAndSendsNothing) {
     EXPECT_EQ(m_nResult, -1);
 }
 
+// Enter on the focused Upgrade button and Escape on the dialog are dropped: no job, no
+// box, the dialog stays open.
+TEST_F(ManualUpgradeTest, EnterAndEscapeDoNothing) {
+    StartFleet(1);
+    CHeldBoxes boxes;
+    auto dlg = MakeDialog(0);
+    auto* upgrade = dlg->findChild<CXPButton*>("btn1_upgrade");
+    upgrade->setFocus();
+    QTest::keyClick(upgrade, Qt::Key_Return);
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    QTest::keyClick(dlg->findChild<QLineEdit*>("edt1061_file"), Qt::Key_Enter);
+    EXPECT_TRUE(boxes.m_boxes.empty());
+    EXPECT_EQ(m_nResult, -1);
+    EXPECT_TRUE(dlg->isVisible());
+}
+
 TEST_F(ManualUpgradeTest, WrongPasswordReportsAndCloses) {
     StartFleet(1);
     CHeldBoxes boxes;

@@ -56,6 +56,12 @@ TEST_F(SmartUpgradeTest, CreatedWithDefaultsAndNoCamera) {
     EXPECT_EQ(page.UpgradeButton()->text(), Str(182));
     EXPECT_EQ(page.LogList()->palette().color(QPalette::Text), QColor(0, 0, 255));
     EXPECT_EQ(page.ShownCamera(), nullptr);
+    // Enter on the button (enabled by a camera) is dropped: no job starts.
+    const CameraEntry e{};
+    page.ShowCamera(&e);
+    page.UpgradeButton()->setFocus();
+    QTest::keyClick(page.UpgradeButton(), Qt::Key_Return);
+    EXPECT_FALSE(page.IsBusy());
 }
 
 // A newer firmware: one line per status, the version texts, the counting line rewritten
