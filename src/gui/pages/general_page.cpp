@@ -16,6 +16,7 @@
 #include "gui/controls/limit_edit.h"
 #include "gui/controls/xp_button.h"
 #include "gui/pages/login_dialog.h"
+#include "gui/pages/page_font.h"
 #include "gui/services/url_opener.h"
 #include "i18n/string_table.h"
 
@@ -60,14 +61,6 @@ QString Str(int nId) { return QString::fromStdWString(LoadStrId(nId)); }
 // The 8-point page font, made smaller where this platform's metrics would let the page
 // (255 units of its font) overflow the tab control it was laid out for (219 units of the
 // main window's font).
-QFont PageFont() {
-    QFont font = SmallDialogFont();
-    const int nRoom = CDialogUnits(DialogFont()).X(219);
-    while (CDialogUnits(font).X(kGeneralPageWidthDu) > nRoom && font.pointSizeF() > 5)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    return font;
-}
-
 QString AnsiField(const char* pField, size_t nWidth) {
     return QString::fromStdWString(zv::AnsiToWide(zv::FieldText(pField, nWidth)));
 }
@@ -105,8 +98,9 @@ void CUpDownArrows::resizeEvent(QResizeEvent*) {
     m_btnDown->setGeometry(0, h, width(), height() - h);
 }
 
-CDlgBasicInfo::CDlgBasicInfo(QWidget* parent) : CCameraPage(parent), m_units(PageFont()) {
-    setFont(PageFont());
+CDlgBasicInfo::CDlgBasicInfo(QWidget* parent)
+    : CCameraPage(parent), m_units(TabPageFont(kGeneralPageWidthDu)) {
+    setFont(TabPageFont(kGeneralPageWidthDu));
     resize(m_units.Size(kGeneralPageWidthDu, kGeneralPageHeightDu));
     CreateControls();
     OnInitDialog();
