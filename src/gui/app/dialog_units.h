@@ -44,3 +44,13 @@ struct DlgControl {
 
 // The control of a table with the given id; null when the table has none.
 const DlgControl* FindControl(std::span<const DlgControl> table, int nId);
+
+// Creates a W child of parent for row c of a control table, with the row's objectName and
+// its rectangle in dialog units.
+template <class W>
+W* PlaceControl(QWidget* parent, const CDialogUnits& units, const DlgControl& c) {
+    auto* w = new W(parent);
+    w->setObjectName(c.szName);
+    w->setGeometry(units.Rect(c.x, c.y, c.cx, c.cy));
+    return w;
+}

@@ -27,14 +27,6 @@ const DlgControl kOthersControls[] = {
     {1054, DlgKind::Button, 148, 10, 78, 62, 15, "btn1054_manual"},
 };
 
-template <class W>
-W* Place(QWidget* parent, const CDialogUnits& units, const DlgControl& c) {
-    auto* w = new W(parent);
-    w->setObjectName(c.szName);
-    w->setGeometry(units.Rect(c.x, c.y, c.cx, c.cy));
-    return w;
-}
-
 QString Ansi(const char* f, size_t width) {
     return QString::fromStdWString(zv::AnsiToWide(zv::FieldText(f, width)));
 }
@@ -51,11 +43,11 @@ void CDlgOtherInfo::CreateControls() {
     const CDialogUnits units(font());
     setMinimumSize(units.Size(kOthersPageWidthDu, kOthersPageHeightDu));
     for (int i = 0; i < 3; ++i) {
-        m_lbl[i] = Place<QLabel>(this, units, kOthersControls[2 * i]);
-        m_edt[i] = Place<QLineEdit>(this, units, kOthersControls[2 * i + 1]);
+        m_lbl[i] = PlaceControl<QLabel>(this, units, kOthersControls[2 * i]);
+        m_edt[i] = PlaceControl<QLineEdit>(this, units, kOthersControls[2 * i + 1]);
         m_edt[i]->setReadOnly(true);
     }
-    m_btnUpgrade = Place<CXPButton>(this, units, kOthersControls[6]);
+    m_btnUpgrade = PlaceControl<CXPButton>(this, units, kOthersControls[6]);
     m_btnUpgrade->setAutoDefault(false);
     connect(m_btnUpgrade, &QPushButton::clicked, this, &CDlgOtherInfo::OnManualUpgrade);
     installEventFilter(this);

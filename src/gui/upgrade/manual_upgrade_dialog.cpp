@@ -40,11 +40,9 @@ QString Str(int nId) { return QString::fromStdWString(LoadStrId(nId)); }
 
 template <class W>
 W* Place(QWidget* parent, const CDialogUnits& units, int nId) {
-    const DlgControl* c = FindControl(kManualControls, nId);
-    auto* w = new W(parent);
-    w->setObjectName(c->szName);
-    w->setGeometry(units.Rect(c->x, c->y, c->cx, c->cy));
-    if (c->nCaption) w->setText(Str(c->nCaption));
+    const DlgControl& c = *FindControl(kManualControls, nId);
+    W* w = PlaceControl<W>(parent, units, c);
+    if (c.nCaption) w->setText(Str(c.nCaption));
     return w;
 }
 

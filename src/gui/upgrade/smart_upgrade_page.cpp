@@ -42,11 +42,7 @@ QString Str(int nId) { return QString::fromStdWString(LoadStrId(nId)); }
 
 template <class W>
 W* Place(QWidget* parent, const CDialogUnits& units, int nId) {
-    const DlgControl* c = FindControl(kSmartControls, nId);
-    auto* w = new W(parent);
-    w->setObjectName(c->szName);
-    w->setGeometry(units.Rect(c->x, c->y, c->cx, c->cy));
-    return w;
+    return PlaceControl<W>(parent, units, *FindControl(kSmartControls, nId));
 }
 
 void PaintBlue(QWidget* w, QPalette::ColorRole role) {

@@ -2,8 +2,11 @@
 // handed in by the test, message boxes that are recorded instead of shown, a simulated
 // fleet answering on loopback, and waiting while the event loop runs.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <QString>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +21,16 @@
 // test binaries run side by side never hear each other's cameras. Call before any thread
 // starts. False when it is not allowed (then the caller's namespace is used).
 bool EnterPrivateNetworkNamespace();
+// A test environment that enters that namespace before the first test (and so before the
+// first socket thread: every thread started later inherits it). Register it once per test
+// binary with ::testing::AddGlobalTestEnvironment(new CPrivateNetworkEnv).
+class CPrivateNetworkEnv : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (!EnterPrivateNetworkNamespace())
+            std::fprintf(stderr, "note: no private namespace; using the caller's\n");
+    }
+};
 // Sets loopback up or down in the current namespace.
 bool SetLoopbackUp(bool bUp);
 

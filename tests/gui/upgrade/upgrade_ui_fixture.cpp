@@ -18,15 +18,7 @@
 
 namespace {
 
-class PrivateNetwork : public ::testing::Environment {
-public:
-    void SetUp() override {
-        // Before the first socket thread: every thread started later inherits it.
-        if (!EnterPrivateNetworkNamespace())
-            std::fprintf(stderr, "note: no private namespace; using the caller's\n");
-    }
-};
-const auto* const g_net = ::testing::AddGlobalTestEnvironment(new PrivateNetwork);
+const auto* const g_net = ::testing::AddGlobalTestEnvironment(new CPrivateNetworkEnv);
 
 }  // namespace
 
