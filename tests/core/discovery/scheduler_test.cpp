@@ -176,7 +176,9 @@ TEST_F(SchedulerTest, TwoSearchNowInARowGiveTwoImmediateSearchesAndTwoPrunes) {
     EXPECT_LE(sNow[0] - t1, 150u);
     EXPECT_LE(pNow[1] - t1, 700u);
     EXPECT_LT(sNow[0], pNow[0]);
-    EXPECT_LT(pNow[0], sNow[1]);
+    // The second search goes out right after the first prune is posted: within the
+    // clock's resolution the two can share a tick, never the other way round.
+    EXPECT_LE(pNow[0], sNow[1]);
     EXPECT_LT(sNow[1], pNow[1]);
 }
 
