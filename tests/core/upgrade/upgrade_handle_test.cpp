@@ -199,7 +199,10 @@ TEST_F(UpgradeTest, OneAcceptedOfTwoStillEndsDone) {
     std::string sys = MakeFile(4000, md5);
     CUpgradeHandle h(kCatalogueIp);
     Statuses seen = Run(h, TargetOf(0), ManualTask("/tmp/zarvon-no-such-file.bin", sys));
-    EXPECT_EQ(seen, (Statuses{-1, 35, 36, 32, 34, 38}));
+    // With its file missing, the web step's 32 turns into 34 at once: the sampler may or
+    // may not see it. The order of everything else is fixed.
+    std::erase(seen, UPG_STATUS_WEB_UPLOADING);
+    EXPECT_EQ(seen, (Statuses{-1, 35, 36, 34, 38}));
 }
 
 TEST_F(UpgradeTest, UnreadableFilesFailTheirStep) {
